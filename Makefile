@@ -1,0 +1,49 @@
+# Set-up, build and test entry points. `make test` and `make run` do all the
+# set-up a fresh Debian machine needs (packages are installed when run as root).
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= 2
+FUZZ_SECONDS ?= 60
+
+PACKAGES = build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+           qt6-base-dev libjpeg62-turbo-dev libsqlite3-dev clang libclang-rt-14-dev \
+           xvfb xauth
+
+.PHONY: deps configure build test test-main test-asan run bench fuzz clean
+
+deps:
+	@sh tools/install-deps.sh $(PACKAGES)
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+test-main: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The plain C++ layers again under AddressSanitizer and UBSan, so that an
+# out-of-bounds read on a corrupt file fails instead of passing by luck.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHOLLIN_GUI=OFF -DHOLLIN_SANITIZE=ON -DHOLLIN_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test: test-main test-asan
+
+run: build
+	@if [ -x $(BUILD)/app/hollin ]; then $(BUILD)/app/hollin; \
+	else echo "The Hollin program is not built yet: only the engine and its tests exist so far."; exit 1; fi
+
+bench: build
+	$(BUILD)/bench/larch_bench
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOLLIN_FUZZ=ON -DHOLLIN_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
+	sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
