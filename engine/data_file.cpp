@@ -8,7 +8,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
-#include "engine/local_time.h"
+#include "dataset/date_time.h"
 #include "engine/record_fields.h"
 #include "engine/record_layout.h"
 
@@ -18,8 +18,8 @@ namespace {
 constexpr uint32_t kMaxFields = 1024;
 constexpr uint32_t kMaxBlobFields = 32;
 constexpr uint32_t kMaxRecordSize = 65535;
-// "Last write" stores the day count minus the day number of 12/30/1899.
-constexpr double kLastWriteBias = 693594.0;
+// "Last write" counts days from 12/30/1899, day 693594 of the engine's dates.
+constexpr double kLastWriteBias = hollin::kDay18991230;
 
 }  // namespace
 
@@ -228,6 +228,7 @@ void TDataFile::OpenChecked() {
 
 void TDataFile::CloseFiles() {
     ReleaseAllLocks();
+    m_lastRunFirst = m_lastRunLast = 0;
     m_cache.DropAll();
     CloseHandle();
     m_index->Close();
@@ -289,6 +290,12 @@ TRecord* TDataFile::ReadRun(uint32_t number, ReadDirection direction) {
     uint32_t run = std::max<uint32_t>(kReadRunBytes / recordSize, 1);
     // Marked entries cannot be evicted, so a run never needs more than the cache.
     run = std::min<uint32_t>(run, std::max<uint32_t>(RecordCapacity() / 2, 1));
+    // A scan continues where the last run ended and gets a whole run; a jump
+    // (a search, or a walk in index order) reads only a few records, so that
+    // random access does not read 32 KB for every record it needs.
+    bool continues = m_lastRunLast == 0 ||
+                     (direction == ReadDirection::Forward ? number == m_lastRunLast + 1 : number + 1 == m_lastRunFirst);
+    if (!continues) run = std::min(run, kJumpRunRecords);
     uint32_t first = number;
     uint32_t count = std::min(run, last - number + 1);
     if (direction == ReadDirection::Backward) {
@@ -299,6 +306,8 @@ TRecord* TDataFile::ReadRun(uint32_t number, ReadDirection direction) {
     std::size_t got = ReadAt(RecordOffset(first), buffer.data(), buffer.size(), ShortReadsAllowed());
     uint32_t complete = static_cast<uint32_t>(got / recordSize);
     if (number - first >= complete) RaiseEngineError(err::ReadError, FileName());
+    m_lastRunFirst = first;
+    m_lastRunLast = first + complete - 1;
 
     std::vector<TRecord*> placed;
     try {
@@ -345,7 +354,7 @@ void TDataFile::FlushRecords(bool includePinned) {
 void TDataFile::WriteHeader(bool force) {
     if (!m_headerChanged && !force) return;
     ++m_header.changeCount;
-    m_header.lastWrite = LocalNowAsDateTime() - kLastWriteBias;
+    m_header.lastWrite = hollin::Now() - kLastWriteBias;
     m_header.modifiedMarker = m_headerChanged ? 1 : 0;
     uint8_t raw[kDataHeaderSize];
     m_header.Encode(raw);

@@ -44,6 +44,8 @@ constexpr uint32_t kMaxRecordNumber = 100000000;
 constexpr uint64_t kMaxDataBytes = 2000000000;
 // One read-ahead run is at most this many bytes of records.
 constexpr uint32_t kReadRunBytes = 32767;
+// A read that does not continue the previous run takes this many records.
+constexpr uint32_t kJumpRunRecords = 4;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
 
@@ -95,7 +97,8 @@ public:
     uint32_t NextInsertNumber() const;
 
     // Writes a new record from `image` (the header bytes are set here): the
-    // next record ID, required fields (9732), unique keys (9729, nothing
+    // next record ID, required fields and limits (9732, 9730, 9731), unique
+    // keys (9729, nothing
     // written), the open blobs of the blob file, the keys of every index and
     // "Sys Deleted", the record. Returns the record number. The caller flushes.
     uint32_t InsertRecord(std::vector<uint8_t>& image);
@@ -119,7 +122,10 @@ public:
     void Empty();
     // Re-reads the header and drops every cached record.
     void ReloadHeader();
-    void DropCache() { m_cache.DropAll(); }
+    void DropCache() {
+        m_cache.DropAll();
+        m_lastRunFirst = m_lastRunLast = 0;
+    }
 
     // Sharing between users of one table (lock ranges in table_locks.h).
     // Without locks (exclusive, or read-only by attribute) these do nothing.
@@ -182,6 +188,8 @@ private:
     std::unique_ptr<TIndexFile> m_index;
     std::unique_ptr<TBlobFile> m_blob;
 
+    uint32_t m_lastRunFirst = 0;  // records of the last read run, 0 when none
+    uint32_t m_lastRunLast = 0;
     uint8_t m_lockRetryCount = 15;
     uint16_t m_lockWaitTime = 100;
     int m_readDepth = 0;

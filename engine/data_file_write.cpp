@@ -5,6 +5,7 @@
 #include "engine/byte_order.h"
 #include "engine/data_file.h"
 #include "engine/engine_error.h"
+#include "engine/field_values.h"
 #include "engine/index_key.h"
 #include "engine/record_fields.h"
 
@@ -40,8 +41,10 @@ uint32_t TDataFile::NextInsertNumber() const {
 }
 
 void TDataFile::CheckRequired(const uint8_t* image) const {
+    // Blob fields get their value from the open blobs only after this check.
     for (const FieldDescriptor& f : m_fields) {
-        if (f.required && FieldIsNull(f, image)) RaiseEngineError(err::ValueRequired, FileName(), f.name);
+        if (f.IsBlob()) continue;
+        CheckFieldValue(f, image, FileName());
     }
 }
 

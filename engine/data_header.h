@@ -10,8 +10,8 @@
 //   21     2     record size, record header included
 //   23     2     field count (1 to 1024)
 //   25     2     blob field count (0 to 32)
-//   27     8     last write: double, local time as days from 12/30/1899 minus
-//                693594; written, never read
+//   27     8     last write: double, local time as days from 12/30/1899 with
+//                the time as fraction; written, never read
 //   35     51    description, short string of at most 50
 //   86     1     encrypted
 //   87     16    password, short string of at most 15

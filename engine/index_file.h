@@ -145,6 +145,9 @@ public:
     bool Bof() const { return m_cursor.bof; }
     bool Eof() const { return m_cursor.eof; }
     bool HasCurrent() const { return m_cursor.onKey; }
+    // After the current key was deleted the cursor stands between its
+    // neighbours: Next and Prior move to them, but there is no key to read.
+    bool InGap() const { return m_cursor.onKey && m_cursor.gap; }
     // 1-based position of the current key in the whole index; 0 without one.
     uint32_t Position() const;
     uint32_t CurrentRecordNumber() const;
@@ -201,6 +204,24 @@ public:
 
     // Number of pages currently cached for `slot` (for tests).
     std::size_t CachedPages(int slot) const { return m_caches[slot].Size(); }
+
+    // Restructuring (index_restructure.cpp). Both need the file open,
+    // exclusive (10253) and writable (11013).
+    // Overwrites the name and field numbers of the index in `slot` (its key
+    // layout stays) and marks the header changed.
+    void OverwriteAttributes(int slot, const IndexDescriptor& from);
+    // Gives the file new indexes: `indexes[0]` the primary index (no fields:
+    // none), the others the secondary indexes (more than 30: 9487).
+    // `sources[i]` is the used slot whose tree index i keeps, or -1 for an
+    // index that starts empty. The trees and free pages of the old slots not
+    // kept (and of "Sys Deleted" with `clearSysDeleted`) go to the free list
+    // of the first index that starts empty, else of "Sys Deleted"; a tree that
+    // cannot be read whole is left as it is (its pages are not reused). Dirty
+    // pages are written first; the primary index is selected afterwards.
+    // Returns the slots that start empty, "Sys Deleted" among them when it
+    // was cleared and the table keeps a primary index.
+    std::vector<int> ReplaceIndexes(const std::vector<IndexDescriptor>& indexes, const std::vector<int>& sources,
+                                    bool clearSysDeleted);
 
 private:
     // What a page read must be, checked on every fetch.

@@ -1,0 +1,146 @@
+// TLarchDataSet: the table cursor over one open TDataFile. It serves the
+// dataset framework's hooks: record buffers, navigation in the active index,
+// field access, bookmarks, editing and posting with the engine's locks.
+//
+// A record buffer (the cursor's part of each ring buffer):
+//   offset            width           content
+//   0                 image size      the record image as stored
+//   image             4               RecNo of the record, -1 in a new insert buffer
+//   image + 4         1               bookmark flag (bfInserted in a new buffer)
+//   image + 5         bookmark size   the record's key in the active index
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dataset/dataset.h"
+#include "engine/data_file.h"
+
+namespace larch {
+
+class TLarchDataSet : public hollin::TDataSet {
+public:
+    TLarchDataSet();
+    ~TLarchDataSet() override;
+
+    std::string EngineVersion() const;
+
+    // Settings of the files; all but the lock settings only while closed
+    // ("Cannot perform this operation on an open dataset").
+    bool Exclusive() const { return m_exclusive; }
+    void SetExclusive(bool value);
+    void SetReadOnly(bool value) override;
+    bool InMemory() const { return m_inMemory; }
+    void SetInMemory(bool value);
+    bool StrictChangeDetection() const { return m_strictChangeDetection; }
+    void SetStrictChangeDetection(bool value);
+    bool ForceBufferFlush() const { return m_forceBufferFlush; }
+    void SetForceBufferFlush(bool value);
+    // Any time; an open table uses the new values at once.
+    uint8_t LockRetryCount() const { return m_lockRetryCount; }
+    void SetLockRetryCount(uint8_t value);
+    uint16_t LockWaitTime() const { return m_lockWaitTime; }
+    void SetLockWaitTime(uint16_t value);
+
+    // The open data file (null while closed).
+    TDataFile* DataFile() const { return m_file.get(); }
+    bool BookmarkValid(const hollin::TBookmark& bookmark) override;
+    int CompareBookmarks(const hollin::TBookmark& a, const hollin::TBookmark& b) const override;
+
+protected:
+    // The full path of the data file to open; raises the component errors.
+    virtual std::string ResolveTableFile() = 0;
+    // After the data file opened: select the active index (10022).
+    virtual void SelectInitialIndex() = 0;
+    // Detach from the database after closing.
+    virtual void ReleaseTableFile() {}
+
+    void InternalOpen() override;
+    void InternalClose() override;
+    bool IsCursorOpen() const override { return m_file != nullptr; }
+    void InternalInitFieldDefs() override;
+    std::size_t GetRecordBufferSize() const override;
+    hollin::TGetResult GetRecord(hollin::TRecordBuffer buffer, hollin::TGetMode mode, bool doCheck) override;
+    void InternalFirst() override;
+    void InternalLast() override;
+    void InternalSetToRecord(hollin::TRecordBuffer buffer) override;
+    void InternalInitRecord(hollin::TRecordBuffer buffer) override;
+    hollin::TBookmarkFlag GetBookmarkFlag(hollin::TRecordBuffer buffer) const override;
+    void SetBookmarkFlag(hollin::TRecordBuffer buffer, hollin::TBookmarkFlag flag) override;
+    hollin::TBookmark GetBookmarkData(hollin::TRecordBuffer buffer) const override;
+    void SetBookmarkData(hollin::TRecordBuffer buffer, const hollin::TBookmark& bookmark) override;
+    void InternalGotoBookmark(const hollin::TBookmark& bookmark) override;
+    void InternalEdit() override;
+    void InternalInsert() override {}
+    void InternalPost() override;
+    void InternalCancel() override;
+    void InternalDelete() override;
+    void InternalRefresh() override;
+    bool GetFieldData(const hollin::TField& field, const uint8_t* buffer, void* out) const override;
+    void SetFieldData(hollin::TField& field, hollin::TRecordBuffer buffer, const void* data) override;
+    std::unique_ptr<hollin::TStream> InternalCreateBlobStream(hollin::TField& field, hollin::TRecordBuffer buffer,
+                                                              hollin::TBlobStreamMode mode) override;
+    int GetRecordCount() const override;
+    int GetRecNo() const override;
+    void InternalSetRecNo(int value) override;
+    bool GetCanModify() const override;
+    hollin::TRecordBuffer GetActiveRecordBuffer() override;
+    void PostKeyBuffer(bool commit) override;
+
+    // ---- services for the table component
+    TIndexFile& IndexFile() const { return m_file->Index(); }
+    int ActiveSlot() const { return m_activeSlot; }
+    // Selects the index slot; while open, rebuilds the buffers around the
+    // current record.
+    void SwitchIndex(int slot);
+    // Selects the index slot while the cursor is being opened.
+    void SelectSlotAtOpen(int slot);
+    const IndexDescriptor& ActiveIndex() const { return IndexFile().Descriptor(m_activeSlot); }
+    uint32_t BookmarkSize() const;
+    bool AppendsRecordId(int slot) const;
+    std::vector<uint8_t> KeyOfImage(const uint8_t* image) const;
+    // The key buffer that SetKey state writes to (lookup, range start, range end).
+    enum class KeyBuffer { Lookup = 0, RangeStart = 1, RangeEnd = 2 };
+    void BeginKey(KeyBuffer which);
+    // The key of the key buffer from the first `fieldsGiven` index fields.
+    std::vector<uint8_t> KeyFromBuffer(KeyBuffer which, int fieldsGiven, bool high) const;
+    int KeyFieldsGiven(KeyBuffer which) const { return m_keyFieldCount[static_cast<int>(which)]; }
+    // Puts the cursor on the key found (or the last visible one) and re-reads.
+    void PositionOnNearest(const std::vector<uint8_t>& key);
+    const FieldDescriptor& DescriptorOf(const hollin::TField& field) const;
+    bool IndexHasField(int fieldNumber) const;
+
+private:
+    enum class Crack { BeforeFirst, OnRecord, AfterLast };
+
+    uint8_t* RecNoPart(hollin::TRecordBuffer buffer) const { return buffer + m_imageSize; }
+    uint8_t* FlagPart(hollin::TRecordBuffer buffer) const { return buffer + m_imageSize + 4; }
+    uint8_t* BookmarkPart(hollin::TRecordBuffer buffer) const { return buffer + m_imageSize + 5; }
+    bool ReadCurrentInto(hollin::TRecordBuffer buffer, ReadDirection direction);
+    void ReadKeyPosition();
+    uint32_t OwnNumber(const uint8_t* image) const;
+    void DropOpenBlobs();
+
+    std::unique_ptr<TDataFile> m_file;
+    uint32_t m_imageSize = 0;
+    std::vector<int> m_descriptorOfDef;  // field definition position -> descriptor position
+    int m_activeSlot = 0;
+    Crack m_crack = Crack::BeforeFirst;
+    // SetKey: which key buffer, its images and how many index fields were set.
+    KeyBuffer m_keyBuffer = KeyBuffer::Lookup;
+    std::vector<uint8_t> m_keyImages[3];
+    int m_keyFieldCount[3] = {0, 0, 0};
+    std::vector<bool> m_keyFieldSet;
+    hollin::TDataSetState m_stateBeforeKey = hollin::dsBrowse;
+
+    bool m_exclusive = false;
+    bool m_inMemory = false;
+    bool m_strictChangeDetection = false;
+    bool m_forceBufferFlush = false;
+    uint8_t m_lockRetryCount = 15;
+    uint16_t m_lockWaitTime = 100;
+};
+
+}  // namespace larch

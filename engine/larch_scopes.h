@@ -1,0 +1,52 @@
+// Scopes of the lock protocol for one cursor operation: a read scope holds the
+// read locks (and runs the change check) for the operation's disk reads; a
+// write scope holds the write locks and writes everything on its way out.
+#pragma once
+
+#include "engine/data_file.h"
+
+namespace larch {
+
+class ReadScope {
+public:
+    explicit ReadScope(TDataFile& file) : m_file(file) { m_file.BeginRead(); }
+    ~ReadScope() {
+        try {
+            m_file.EndRead();
+        } catch (...) {
+            // A lock the system will not release goes with the handle at close.
+        }
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    TDataFile& m_file;
+};
+
+// Finish() ends the write and reports its errors; a scope left by an
+// exception ends it quietly, so that the first error is the one raised.
+class WriteScope {
+public:
+    explicit WriteScope(TDataFile& file) : m_file(file) { m_file.BeginWrite(); }
+    ~WriteScope() {
+        if (m_open) {
+            try {
+                m_file.EndWrite();
+            } catch (...) {
+            }
+        }
+    }
+    void Finish() {
+        m_open = false;
+        m_file.EndWrite();
+    }
+    WriteScope(const WriteScope&) = delete;
+    WriteScope& operator=(const WriteScope&) = delete;
+
+private:
+    TDataFile& m_file;
+    bool m_open = true;
+};
+
+}  // namespace larch

@@ -1,0 +1,312 @@
+// TLarchDBDataSet and TLarchTable.
+#include "engine/larch_table.h"
+
+#include <filesystem>
+
+#include "dataset/dataset_errors.h"
+#include "engine/engine_error.h"
+#include "engine/file_handler.h"
+#include "engine/larch_scopes.h"
+#include "engine/table_create.h"
+
+namespace larch {
+
+using namespace hollin;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& pattern, const std::string& name = {}) {
+    std::string text = pattern;
+    std::size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    throw EDatabaseError(text);
+}
+
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos) end = list.size();
+        std::string name = list.substr(start, end - start);
+        std::size_t first = name.find_first_not_of(' ');
+        if (first != std::string::npos) names.push_back(name.substr(first, name.find_last_not_of(' ') - first + 1));
+        start = end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ database attachment
+
+void TLarchDBDataSet::SetDatabaseName(const std::string& name) {
+    CheckInactive();
+    m_databaseName = name;
+}
+
+void TLarchDBDataSet::SetSessionName(const std::string& name) {
+    CheckInactive();
+    m_sessionName = name;
+}
+
+std::string TLarchDBDataSet::AttachDatabase() {
+    if (!m_database) {
+        TLarchSession& session = TLarchSessionList::Instance().SessionByName(m_sessionName);
+        TLarchDatabase& database = session.OpenDatabase(m_databaseName);
+        database.Attach();
+        m_database = &database;
+    }
+    return m_database->Folder();
+}
+
+void TLarchDBDataSet::DetachDatabase() {
+    TLarchDatabase* database = m_database;
+    m_database = nullptr;
+    if (database) database->Detach();
+}
+
+// ------------------------------------------------------------ table
+
+TLarchTable::TLarchTable() = default;
+
+TLarchTable::~TLarchTable() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TLarchTable::SetTableName(const std::string& name) {
+    CheckInactive();
+    m_tableName = name;
+}
+
+std::string TLarchTable::TableFilePath() {
+    std::string folder = AttachDatabase();
+    std::string path = MakeTableFileName(folder + m_tableName, ".DAT");
+    if (!Active()) DetachDatabase();
+    return path;
+}
+
+std::string TLarchTable::ResolveTableFile() {
+    std::size_t first = m_tableName.find_first_not_of(' ');
+    if (first == std::string::npos) Fail("Missing table name.");
+    std::string folder = AttachDatabase();
+    std::string name = m_tableName.substr(first, m_tableName.find_last_not_of(' ') - first + 1);
+    return MakeTableFileName(folder + name, ".DAT");
+}
+
+bool TLarchTable::Exists() {
+    if (m_tableName.find_first_not_of(' ') == std::string::npos) return false;
+    if (Active()) return true;
+    std::string path = TableFilePath();
+    return std::filesystem::exists(TFileHandler::ResolveCaseInsensitive(path));
+}
+
+int TLarchTable::ResolveIndexSlot() const {
+    TIndexFile& index = IndexFile();
+    if (!m_indexFieldNames.empty()) {
+        std::vector<std::string> names = SplitNames(m_indexFieldNames);
+        const auto& fields = DataFile()->Fields();
+        for (int slot = 0; slot <= index.SecondaryCount(); ++slot) {
+            if (!index.SlotUsed(slot)) continue;
+            const IndexDescriptor& d = index.Descriptor(slot);
+            if (d.fieldCount != names.size()) continue;
+            bool same = true;
+            for (std::size_t i = 0; i < names.size() && same; ++i) {
+                uint16_t number = d.fieldNumbers[i];
+                same = number >= 1 && number <= fields.size() && SameName(fields[number - 1].name, names[i]);
+            }
+            if (same) return slot;
+        }
+        RaiseEngineError(err::InvalidIndexName, DataFile()->FileName(), {}, {}, m_indexFieldNames);
+    }
+    int slot = index.FindIndex(m_indexName);
+    if (slot < 0 || slot == kSysDeletedSlot) {
+        RaiseEngineError(err::InvalidIndexName, DataFile()->FileName(), {}, {}, m_indexName);
+    }
+    return slot;
+}
+
+void TLarchTable::SelectInitialIndex() {
+    SelectSlotAtOpen(ResolveIndexSlot());
+    m_hasRange = false;
+}
+
+void TLarchTable::SetIndexName(const std::string& name) {
+    if (!Active()) {
+        m_indexName = name;
+        m_indexFieldNames.clear();
+        return;
+    }
+    CheckBrowseMode();
+    std::string oldName = m_indexName, oldFields = m_indexFieldNames;
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    int slot;
+    try {
+        slot = ResolveIndexSlot();
+    } catch (...) {
+        m_indexName = oldName;
+        m_indexFieldNames = oldFields;
+        throw;
+    }
+    m_hasRange = false;
+    SwitchIndex(slot);
+}
+
+void TLarchTable::SetIndexFieldNames(const std::string& names) {
+    if (!Active()) {
+        m_indexFieldNames = names;
+        m_indexName.clear();
+        return;
+    }
+    CheckBrowseMode();
+    std::string oldName = m_indexName, oldFields = m_indexFieldNames;
+    m_indexFieldNames = names;
+    m_indexName.clear();
+    int slot;
+    try {
+        slot = ResolveIndexSlot();
+    } catch (...) {
+        m_indexName = oldName;
+        m_indexFieldNames = oldFields;
+        throw;
+    }
+    m_hasRange = false;
+    SwitchIndex(slot);
+}
+
+// ------------------------------------------------------------ key search and ranges
+
+std::vector<uint8_t> TLarchTable::KeyOfValues(KeyBuffer which, const std::vector<TFieldValue>& values, bool high) {
+    const IndexDescriptor& index = ActiveIndex();
+    BeginKey(which);
+    try {
+        std::size_t count = std::min<std::size_t>(values.size(), index.fieldCount);
+        const auto& descriptors = DataFile()->Fields();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string& name = descriptors[index.fieldNumbers[i] - 1].name;
+            FieldByName(name).SetAsVariant(values[i]);
+        }
+        Post();  // ends SetKey, counting the fields given
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+    return KeyFromBuffer(which, KeyFieldsGiven(which), high);
+}
+
+void TLarchTable::FindNearest(const std::vector<TFieldValue>& values) {
+    CheckBrowseMode();
+    if (ActiveIndex().fieldCount == 0) Fail("No index currently active");
+    std::vector<uint8_t> key = KeyOfValues(KeyBuffer::Lookup, values, false);
+    PositionOnNearest(key);
+}
+
+void TLarchTable::SetRange(const std::vector<TFieldValue>& startValues, const std::vector<TFieldValue>& endValues) {
+    CheckBrowseMode();
+    if (ActiveIndex().fieldCount == 0) Fail("No index currently active");
+    std::vector<uint8_t> start = KeyOfValues(KeyBuffer::RangeStart, startValues, false);
+    std::vector<uint8_t> end = KeyOfValues(KeyBuffer::RangeEnd, endValues, true);
+    {
+        ReadScope read(*DataFile());
+        IndexFile().SetRange(start.data(), end.data());
+    }
+    m_hasRange = true;
+    First();
+}
+
+void TLarchTable::CancelRange() {
+    CheckBrowseMode();
+    if (!m_hasRange) return;
+    {
+        ReadScope read(*DataFile());
+        IndexFile().CancelRange();
+    }
+    m_hasRange = false;
+    Resync(0);
+}
+
+// ------------------------------------------------------------ table-wide operations
+
+TableFileOptions TLarchTable::FileOptions() const {
+    TableFileOptions options;
+    options.forceBufferFlush = ForceBufferFlush();
+    options.lockRetryCount = LockRetryCount();
+    options.lockWaitTime = LockWaitTime();
+    return options;
+}
+
+void TLarchTable::CreateTable() {
+    CheckInactive();
+    std::string path = ResolveTableFile();
+    try {
+        CreateTableFiles(path, FieldDefs(), m_indexDefs, FileOptions());
+    } catch (...) {
+        DetachDatabase();
+        throw;
+    }
+    DetachDatabase();
+}
+
+void TLarchTable::EmptyTable() {
+    if (Active()) {
+        CheckBrowseMode();
+        if (!DataFile()->Exclusive()) RaiseEngineError(err::MustBeExclusive, DataFile()->FileName());
+        if (DataFile()->ReadOnly()) RaiseEngineError(err::AccessDenied, DataFile()->FileName());
+        DataFile()->Empty();
+        m_hasRange = false;
+        IndexFile().SelectIndex(ActiveSlot());
+        First();
+        return;
+    }
+    std::string path = ResolveTableFile();
+    try {
+        EmptyTableFiles(path, FileOptions());
+    } catch (...) {
+        DetachDatabase();
+        throw;
+    }
+    DetachDatabase();
+}
+
+RestructurePath TLarchTable::RestructureTable(uint16_t language, uint16_t sublanguage, uint16_t settingOne,
+                                              uint16_t settingTwo, bool encrypted, const std::string& password,
+                                              const std::string& description, uint32_t blobBlockSize,
+                                              bool deleteOldFiles) {
+    CheckInactive();
+    TableSettings settings;
+    settings.language = language;
+    settings.sublanguage = sublanguage;
+    settings.settingOne = settingOne;
+    settings.settingTwo = settingTwo;
+    settings.encrypted = encrypted;
+    settings.password = password;
+    settings.description = description;
+    settings.blobBlockSize = blobBlockSize;
+    RestructureHandlers handlers;
+    if (OnDataLost) {
+        handlers.onDataLost = [this](int cause, const std::string& name, bool& stop, bool& dontAskAgain) {
+            OnDataLost(*this, cause, name, stop, dontAskAgain);
+        };
+    }
+    if (OnRestructureProgress) {
+        handlers.onProgress = [this](uint32_t slot, int percent) { OnRestructureProgress(*this, slot, percent); };
+    }
+    std::string path = ResolveTableFile();
+    std::string privateDir = TLarchSessionList::Instance().SessionByName(SessionName()).PrivateDir();
+    RestructurePath taken;
+    try {
+        taken = RestructureTableFiles(path, m_restructureFieldDefs, m_restructureIndexDefs, settings, deleteOldFiles,
+                                      handlers, privateDir, FileOptions());
+    } catch (...) {
+        DetachDatabase();
+        throw;
+    }
+    DetachDatabase();
+    return taken;
+}
+
+}  // namespace larch

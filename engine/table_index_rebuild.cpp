@@ -1,0 +1,202 @@
+// RestructureTable's index rebuild: new and changed indexes are built from
+// the records while the index file's ".IBK" copy stands ready to undo it.
+#include <algorithm>
+
+#include "engine/byte_order.h"
+#include "engine/engine_error.h"
+#include "engine/index_key.h"
+#include "engine/record_fields.h"
+#include "engine/restructure_steps.h"
+
+namespace larch::restructure {
+namespace {
+
+bool SameKeyLayout(const IndexDescriptor& a, const IndexDescriptor& b) {
+    if (a.keyLength != b.keyLength || a.fieldCount != b.fieldCount || a.descending != b.descending ||
+        a.caseInsensitive != b.caseInsensitive || a.unique != b.unique || a.compression != b.compression) {
+        return false;
+    }
+    for (int k = 0; k < a.fieldCount && k < kMaxIndexFields; ++k) {
+        if (a.fieldNumbers[k] != b.fieldNumbers[k]) return false;
+    }
+    return true;
+}
+
+struct IndexPlan {
+    std::vector<int> sources;  // per new index, the old slot whose tree it keeps, or -1
+    bool clearSysDeleted = false;
+};
+
+// An index keeps its tree when an old index of its name (the primary index
+// for the primary) has the same key layout; every other index is built anew.
+IndexPlan PlanIndexes(TIndexFile& index, const TableDefinition& def) {
+    IndexPlan plan;
+    plan.sources.assign(def.indexes.size(), -1);
+    const bool newHasPrimary = def.indexes[0].fieldCount > 0;
+    if (!index.NoPrimaryIndex() && newHasPrimary && SameKeyLayout(index.Descriptor(kPrimarySlot), def.indexes[0])) {
+        plan.sources[0] = kPrimarySlot;
+    }
+    for (std::size_t i = 1; i < def.indexes.size(); ++i) {
+        int slot = index.FindIndex(def.indexes[i].name);
+        if (slot > 0 && SameKeyLayout(index.Descriptor(slot), def.indexes[i])) plan.sources[i] = slot;
+    }
+    // "Sys Deleted" is kept only for tables with a primary index.
+    plan.clearSysDeleted = index.NoPrimaryIndex() == newHasPrimary;
+    return plan;
+}
+
+struct BuildOutcome {
+    bool stopped = false;
+    std::vector<uint32_t> duplicates;  // records to delete, in record-number order
+};
+
+// Inserts the keys of every record into the indexes in `slots`. A record
+// with a key already present is reported and gets no key in any of them.
+BuildOutcome BuildKeys(TDataFile& table, const std::vector<int>& slots, const RestructureHandlers& handlers) {
+    TIndexFile& index = table.Index();
+    const bool sysDeleted = std::find(slots.begin(), slots.end(), kSysDeletedSlot) != slots.end();
+    std::vector<int> keySlots;
+    for (int slot : slots) {
+        if (slot != kSysDeletedSlot) keySlots.push_back(slot);
+    }
+    LossReporter losses(handlers);
+    BuildOutcome outcome;
+    std::vector<std::vector<uint8_t>> keys(keySlots.size());
+    const uint32_t last = table.Header().nextRecordNumber - 1;
+    for (uint32_t number = 1; number <= last; ++number) {
+        std::vector<uint8_t> image;
+        {
+            RecordPin record(table, table.GetRecord(number));
+            image = record->image;
+        }
+        const bool inUse = image[0] == kRecordInUse;
+        if (sysDeleted) {
+            uint8_t key[kSysDeletedKeyLength];
+            BuildSysDeletedKey(inUse ? kRecordInUse : kRecordDeleted, RecordId(image.data()), key);
+            index.InsertKey(kSysDeletedSlot, key, number);
+        }
+        if (inUse) {
+            int duplicate = -1;
+            for (std::size_t j = 0; j < keySlots.size(); ++j) {
+                keys[j] = table.KeyOf(keySlots[j], image.data());
+                if (duplicate < 0 && index.FindExact(keySlots[j], keys[j].data())) duplicate = keySlots[j];
+            }
+            if (duplicate >= 0) {
+                if (!losses.Report(dlKeyViolation, index.IndexDisplayName(duplicate))) {
+                    outcome.stopped = true;
+                    return outcome;
+                }
+                outcome.duplicates.push_back(number);
+            } else {
+                for (std::size_t j = 0; j < keySlots.size(); ++j) {
+                    index.InsertKey(keySlots[j], keys[j].data(), number);
+                }
+            }
+        }
+        ReportProgress(handlers, number, last);
+    }
+    return outcome;
+}
+
+// Deletes a record that has keys only in the indexes that were kept: as a
+// record delete does, but leaving the rebuilt indexes alone.
+void DeleteDuplicate(TDataFile& table, uint32_t number, const std::vector<int>& built) {
+    TIndexFile& index = table.Index();
+    RecordPin record(table, table.GetRecord(number));
+    uint8_t* image = record->image.data();
+    if (image[0] != kRecordInUse) RaiseEngineError(err::RecordNotFound, table.FileName());
+    for (int slot = 0; slot <= index.SecondaryCount(); ++slot) {
+        if (!index.SlotUsed(slot) || std::find(built.begin(), built.end(), slot) != built.end()) continue;
+        std::vector<uint8_t> key = table.KeyOf(slot, image);
+        index.DeleteKey(slot, key.data());
+    }
+    const uint32_t id = RecordId(image);
+    if (!index.NoPrimaryIndex()) {
+        uint8_t live[kSysDeletedKeyLength], dead[kSysDeletedKeyLength];
+        BuildSysDeletedKey(kRecordInUse, id, live);
+        BuildSysDeletedKey(kRecordDeleted, id, dead);
+        index.ReplaceKey(kSysDeletedSlot, live, dead, number);
+    }
+    if (TBlobFile* blob = table.Blob()) {
+        for (const FieldDescriptor& f : table.Fields()) {
+            if (!f.IsBlob() || FieldIsNull(f, image)) continue;
+            uint32_t first = GetUInt32Field(f, image);
+            if (first == 0) continue;
+            try {
+                blob->FreeChain(first, number);
+            } catch (const ELarchEngineError& e) {
+                // A broken chain must not keep the record alive; its blocks
+                // stay unreachable.
+                if (e.ErrorCode() != err::BlobBuffersCorrupt) throw;
+            }
+        }
+    }
+    image[0] = kRecordDeleted;
+    PutU32(image + 1, table.Header().freeRecordHead);
+    record->dirty = true;
+    table.MutableHeader().freeRecordHead = number;
+    uint32_t count = index.RecordCount();
+    index.SetRecordCount(count > 0 ? count - 1 : 0);
+}
+
+// Puts a copy back in place of the file; errors are left to the caller's
+// own error, which is the one worth reporting.
+void RestoreQuietly(const std::string& copy, const std::string& original) noexcept {
+    try {
+        if (FileExists(copy)) MoveFile(copy, original);
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+void RebuildIndexes(std::unique_ptr<TDataFile> table, const TableDefinition& def, const TableSettings& settings,
+                    bool deleteOldFiles, const RestructureHandlers& handlers, const TableFileOptions& options) {
+    const std::string path = table->FileName();
+    const std::string indexPath = table->Index().FileName();
+    const std::string blobPath = MakeTableFileName(path, ".BLB");
+    const std::string indexCopy = MakeTableFileName(path, ".IBK");
+    // Copies of the data and blob files, taken before duplicates are deleted.
+    const std::string dataCopy = MakeTableFileName(path, ".DTM");
+    const std::string blobCopy = MakeTableFileName(path, ".BTM");
+    bool dataCopied = false, blobCopied = false;
+
+    DeleteFileIfPresent(indexCopy);
+    table->Index().CopyTo(indexCopy);
+    try {
+        TIndexFile& index = table->Index();
+        IndexPlan plan = PlanIndexes(index, def);
+        std::vector<int> built = index.ReplaceIndexes(def.indexes, plan.sources, plan.clearSysDeleted);
+        BuildOutcome outcome = BuildKeys(*table, built, handlers);
+        if (outcome.stopped) {
+            CloseQuietly(*table);
+            MoveFile(indexCopy, indexPath);
+            return;
+        }
+        // From here the data file changes too; its copy makes that undoable.
+        DeleteFileIfPresent(dataCopy);
+        table->CopyTo(dataCopy);
+        dataCopied = true;
+        if (!outcome.duplicates.empty() && table->Blob() != nullptr) {
+            DeleteFileIfPresent(blobCopy);
+            table->Blob()->CopyTo(blobCopy);
+            blobCopied = true;
+        }
+        for (uint32_t number : outcome.duplicates) DeleteDuplicate(*table, number, built);
+        StoreTableAttributes(*table, def, settings);
+        std::vector<FieldDescriptor> fields = FieldsWithNewAttributes(table->Fields(), def);
+        table->Close();
+        WriteFieldDescriptors(path, fields, options);
+    } catch (...) {
+        CloseQuietly(*table);
+        RestoreQuietly(indexCopy, indexPath);
+        if (dataCopied) RestoreQuietly(dataCopy, path);
+        if (blobCopied) RestoreQuietly(blobCopy, blobPath);
+        throw;
+    }
+    DeleteQuietly(dataCopy);
+    DeleteQuietly(blobCopy);
+    if (deleteOldFiles) DeleteQuietly(indexCopy);
+}
+
+}  // namespace larch::restructure
