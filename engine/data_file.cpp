@@ -9,6 +9,7 @@
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
 #include "dataset/date_time.h"
+#include "dataset/field_defs.h"
 #include "engine/record_fields.h"
 #include "engine/record_layout.h"
 
@@ -42,13 +43,7 @@ DataHeader& TDataFile::MutableHeader() {
 
 const FieldDescriptor* TDataFile::FindField(const std::string& name) const {
     for (const FieldDescriptor& f : m_fields) {
-        if (f.name.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i) {
-            same = std::toupper(static_cast<unsigned char>(f.name[i])) ==
-                   std::toupper(static_cast<unsigned char>(name[i]));
-        }
-        if (same) return &f;
+        if (hollin::SameName(f.name, name)) return &f;
     }
     return nullptr;
 }

@@ -12,23 +12,12 @@
 #include <vector>
 
 #include "engine/engine_error.h"
+#include "dataset/field_defs.h"
 
 namespace larch {
 namespace {
 
 constexpr std::size_t kCopyPiece = 65535;
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool PathExists(const std::string& path) {
     struct stat st;
@@ -56,7 +45,7 @@ std::string MakeTableFileName(const std::string& name, const std::string& extens
     std::size_t dot = trimmed.find_last_of('.');
     bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
     if (hasExtension) {
-        if (EqualsIgnoringCase(trimmed.substr(dot), extension)) return trimmed;
+        if (hollin::SameName(trimmed.substr(dot), extension)) return trimmed;
         trimmed.erase(dot);
     }
     return trimmed + extension;
@@ -97,7 +86,7 @@ std::string TFileHandler::ResolveCaseInsensitive(const std::string& path) {
     if (!dir) return path;
     std::string found;
     while (dirent* entry = ::readdir(dir)) {
-        if (EqualsIgnoringCase(entry->d_name, leaf)) {
+        if (hollin::SameName(entry->d_name, leaf)) {
             found = entry->d_name;
             break;
         }

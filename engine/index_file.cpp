@@ -7,6 +7,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
+#include "dataset/field_defs.h"
 
 namespace larch {
 namespace {
@@ -20,18 +21,6 @@ constexpr std::size_t kDescriptorsAt = 14;
 constexpr std::size_t kRecordCountAt = 3974;
 constexpr std::size_t kNoPrimaryAt = 3978;
 constexpr std::size_t kModifiedAt = 3979;
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool SlotUsedIn(int slot, int secondaryCount, bool noPrimary) {
     if (slot == kPrimarySlot) return !noPrimary;
@@ -319,7 +308,7 @@ void TIndexFile::CheckSlot(int slot) const {
 int TIndexFile::FindIndex(const std::string& name) const {
     if (name.empty()) return kPrimarySlot;
     for (int slot = 1; slot <= m_secondaryCount; ++slot) {
-        if (EqualsIgnoringCase(m_descriptors[slot].name, name)) return slot;
+        if (hollin::SameName(m_descriptors[slot].name, name)) return slot;
     }
     return -1;
 }

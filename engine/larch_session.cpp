@@ -8,19 +8,13 @@
 #include <mutex>
 
 #include "dataset/database_error.h"
+#include "dataset/dataset_errors.h"
 #include "dataset/field_defs.h"
 
 namespace larch {
 namespace {
 
 std::recursive_mutex g_sessionMutex;
-
-[[noreturn]] void Fail(const std::string& pattern, const std::string& name = {}) {
-    std::string text = pattern;
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    throw hollin::EDatabaseError(text);
-}
 
 bool MatchesDatPattern(const std::string& name) {
     if (name.size() < 4) return false;
@@ -46,22 +40,22 @@ TLarchDatabase::~TLarchDatabase() {
 }
 
 void TLarchDatabase::SetDatabaseName(const std::string& name) {
-    if (m_connected) Fail("Cannot perform this operation on an open database.");
-    if (!m_temporary && IsFolderName(name)) Fail("Database name %s is not valid.", name);
+    if (m_connected) hollin::DatabaseError("Cannot perform this operation on an open database.");
+    if (!m_temporary && IsFolderName(name)) hollin::DatabaseErrorFmt("Database name %s is not valid.", {name});
     TLarchDatabase* other = m_session->FindDatabase(name);
-    if (other && other != this && !name.empty()) Fail("Database name %s already exists.", name);
+    if (other && other != this && !name.empty()) hollin::DatabaseErrorFmt("Database name %s already exists.", {name});
     m_databaseName = name;
 }
 
 void TLarchDatabase::SetDirectory(const std::string& directory) {
-    if (m_connected) Fail("Cannot perform this operation on an open database.");
+    if (m_connected) hollin::DatabaseError("Cannot perform this operation on an open database.");
     m_directory = directory;
 }
 
 const std::string& TLarchDatabase::SessionName() const { return m_session->SessionName(); }
 
 void TLarchDatabase::SetSessionName(const std::string& name) {
-    if (m_connected) Fail("Cannot perform this operation on an open database.");
+    if (m_connected) hollin::DatabaseError("Cannot perform this operation on an open database.");
     TLarchSession& target = TLarchSessionList::Instance().SessionByName(name);
     if (&target == m_session) return;
     m_session->RemoveDatabase(this);
@@ -110,16 +104,16 @@ TLarchSession::~TLarchSession() {
 }
 
 void TLarchSession::SetSessionName(const std::string& name) {
-    if (m_active) Fail("Cannot perform this operation on an active session.");
-    if (m_autoSessionName) Fail("Cannot perform this operation on the active auto-session.");
+    if (m_active) hollin::DatabaseError("Cannot perform this operation on an active session.");
+    if (m_autoSessionName) hollin::DatabaseError("Cannot perform this operation on the active auto-session.");
     TLarchSession* other = TLarchSessionList::Instance().FindSession(name);
-    if (other && other != this) Fail("Session name %s already exists.", name);
+    if (other && other != this) hollin::DatabaseErrorFmt("Session name %s already exists.", {name});
     m_sessionName = name;
 }
 
 void TLarchSession::SetActive(bool value) {
     if (value == m_active) return;
-    if (value && m_sessionName.empty()) Fail("Session name is missing.");
+    if (value && m_sessionName.empty()) hollin::DatabaseError("Session name is missing.");
     m_active = value;
     if (value && OnStartup) OnStartup(*this);
     if (!value) {
@@ -129,7 +123,7 @@ void TLarchSession::SetActive(bool value) {
 
 void TLarchSession::SetAutoSessionName(bool value) {
     if (value == m_autoSessionName) return;
-    if (m_active) Fail("Cannot perform this operation on an active session.");
+    if (m_active) hollin::DatabaseError("Cannot perform this operation on an active session.");
     m_autoSessionName = value;
     if (value) {
         // A unique name "%s_%d": there is no owner here, so the base is "Session".
@@ -227,14 +221,14 @@ TLarchSession* TLarchSessionList::FindSession(const std::string& name) const {
 
 TLarchSession& TLarchSessionList::SessionByName(const std::string& name) const {
     TLarchSession* session = FindSession(name);
-    if (!session) Fail("Session name %s is not valid.", name);
+    if (!session) hollin::DatabaseErrorFmt("Session name %s is not valid.", {name});
     return *session;
 }
 
 void TLarchSessionList::Add(TLarchSession* session) {
     std::lock_guard<std::recursive_mutex> lock(g_sessionMutex);
     if (FindSession(session->SessionName()) && !session->SessionName().empty()) {
-        Fail("Session name %s already exists.", session->SessionName());
+        hollin::DatabaseErrorFmt("Session name %s already exists.", {session->SessionName()});
     }
     m_sessions.push_back(session);
 }

@@ -13,20 +13,14 @@
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
 #include "tests/engine/test_folder.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
 
 using testing::TestFolder;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 std::vector<uint8_t> Pattern(std::size_t length, uint8_t seed) {
     std::vector<uint8_t> bytes(length);

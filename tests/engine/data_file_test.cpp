@@ -11,6 +11,7 @@
 #include "engine/record_fields.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -23,14 +24,7 @@ using testing::TestFolder;
 constexpr int64_t kEventDataStart = 13183;
 constexpr int64_t kEventRecordSize = 266;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 int64_t FileSize(const std::string& path) { return static_cast<int64_t>(std::filesystem::file_size(path)); }
 

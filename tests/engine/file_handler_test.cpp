@@ -10,20 +10,14 @@
 
 #include "engine/engine_error.h"
 #include "tests/engine/test_folder.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
 
 using testing::TestFolder;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

@@ -17,6 +17,7 @@
 #include "engine/engine_error.h"
 #include "engine/index_key.h"
 #include "tests/engine/test_folder.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -26,14 +27,7 @@ using testing::TestFolder;
 
 constexpr int kNames = 1;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

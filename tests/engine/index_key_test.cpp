@@ -11,6 +11,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -90,14 +91,7 @@ Bytes Cat(Bytes a, const Bytes& b) {
     return a;
 }
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 TEST(IndexKey, PrimaryKeyOfTheEventTableIsPresenceAndRecordId) {
     std::size_t size = 0;

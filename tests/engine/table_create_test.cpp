@@ -16,6 +16,7 @@
 #include "engine/record_fields.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -24,14 +25,7 @@ using Bytes = std::vector<uint8_t>;
 using hollin::TFieldDefs;
 using testing::TestFolder;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 Bytes ReadFile(const std::string& path, std::size_t from = 0) {
     std::ifstream in(path, std::ios::binary);

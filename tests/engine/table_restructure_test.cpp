@@ -21,6 +21,7 @@
 #include "engine/value_conversion.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -32,14 +33,7 @@ using namespace hollin;
 constexpr int kPhotoField = 16;  // position of Photo
 constexpr int kNotesField = 6;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 std::string MessageOf(const std::function<void()>& action) {
     try {
