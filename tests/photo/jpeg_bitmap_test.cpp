@@ -13,7 +13,7 @@
 #include "photo/jpeg_stream_compressor.h"
 #include "photo/jpeg_stream_decompressor.h"
 #include "photo/photo_errors.h"
-#include "photo/stream.h"
+#include "dataset/file_stream.h"
 
 namespace hollin {
 namespace {

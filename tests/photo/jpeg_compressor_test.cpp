@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QPainter>
@@ -14,7 +15,7 @@
 #include "photo/metafile.h"
 #include "photo/photo_errors.h"
 #include "photo/picture.h"
-#include "photo/stream.h"
+#include "dataset/file_stream.h"
 
 namespace hollin {
 namespace {
@@ -251,6 +252,18 @@ TEST_F(CompressorTest, OutputIsAppendedAtTheStreamPosition)
     EXPECT_EQ(bytes[3], 0xFF);
     EXPECT_EQ(bytes[4], 0xD8);
     EXPECT_EQ(bytes[bytes.size() - 1], 0xD9);
+}
+
+TEST_F(CompressorTest, ProgressOfAProgressiveFileRisesToOneHundredAtTheEnd)
+{
+    std::vector<int> reported;
+    encoder.OnProgressReport = [&](TJPEGBase& sender) { reported.push_back(sender.PercentDone()); };
+    encoder.SetProgressiveJPEG(true);
+    Compress(testing::MakeImage(64, 128));
+    ASSERT_GE(reported.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    EXPECT_EQ(reported.back(), 100);
+    EXPECT_LT(reported.front(), 50);
 }
 
 TEST_F(CompressorTest, AbortFromProgressStopsWithUserInterrupt)

@@ -10,7 +10,7 @@
 #include "photo/photo_errors.h"
 #include "photo/picture.h"
 #include "photo/bitmap.h"
-#include "photo/stream.h"
+#include "dataset/file_stream.h"
 #include "photo/warning_box.h"
 
 namespace hollin {

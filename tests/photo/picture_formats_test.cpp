@@ -11,7 +11,7 @@
 #include "photo/photo_errors.h"
 #include "photo/picture.h"
 #include "photo/picture_formats.h"
-#include "photo/stream.h"
+#include "dataset/file_stream.h"
 
 namespace hollin {
 namespace {
