@@ -30,6 +30,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,17 @@ public:
     // record's bit is clear (or lies beyond the bitmap). nullptr switches it
     // off. The bitmap is owned by the caller and must outlive its use.
     void SetFilterBitmap(const std::vector<uint8_t>* bitmap) { m_filter = bitmap; }
+
+    // Read-only scans for filter record sets (index_scan.cpp); 10022 for a
+    // slot that holds no index. Keys of `slot` below / at or below a full key.
+    uint32_t CountKeysBelow(int slot, const uint8_t* key);
+    uint32_t CountKeysUpTo(int slot, const uint8_t* key);
+    // Calls `visit` with the record number of every key at the positions
+    // first..last (1-based, clipped to the index) of `slot`, in key order.
+    void ForEachRecordAt(int slot, uint32_t first, uint32_t last, const std::function<void(uint32_t)>& visit);
+    // The active index's range ends (the whole index: all 0x00 and all 0xFF).
+    const std::vector<uint8_t>& RangeStartKey() const { return m_rangeStart; }
+    const std::vector<uint8_t>& RangeEndKey() const { return m_rangeEnd; }
 
     // Writes the dirty pages of every index sorted by offset, one write per
     // run of consecutive offsets, then the header when it changed; writing

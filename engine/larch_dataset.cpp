@@ -100,8 +100,10 @@ void TLarchDataSet::InternalOpen() {
         m_imageSize = m_file->ImageSize();
         for (auto& image : m_keyImages) image.assign(m_imageSize, 0);
         m_crack = Crack::BeforeFirst;
+        CreateFilterList();
         SelectInitialIndex();
     } catch (...) {
+        DropFilterList();
         if (m_file) {
             try {
                 m_file->Close();
@@ -117,6 +119,7 @@ void TLarchDataSet::InternalOpen() {
 void TLarchDataSet::InternalClose() {
     if (!m_file) return;
     std::exception_ptr failure;
+    DropFilterList();
     try {
         DropOpenBlobs();
         m_file->Close();
@@ -219,44 +222,42 @@ bool TLarchDataSet::ReadCurrentInto(TRecordBuffer buffer, ReadDirection directio
 
 TGetResult TLarchDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
     ReadScope read(*m_file);
+    PrepareFilters();
     if (State() == dsBrowse) DropOpenBlobs();
     TIndexFile& index = IndexFile();
-    for (;;) {
-        ReadDirection direction = ReadDirection::Forward;
-        bool ok = false;
-        switch (mode) {
-            case gmCurrent:
-                ok = m_crack == Crack::OnRecord && index.HasCurrent() && !index.InGap();
-                if (!ok) {
-                    if (doCheck) Fail("Record not found");
-                    return grError;
-                }
-                break;
-            case gmNext:
-                ok = m_crack != Crack::AfterLast && (m_crack == Crack::BeforeFirst ? index.First() : index.Next());
-                if (!ok) {
-                    if (m_crack == Crack::BeforeFirst || !index.HasCurrent()) m_crack = Crack::AfterLast;
-                    else m_crack = Crack::AfterLast;
-                    return grEOF;
-                }
-                break;
-            case gmPrior:
-                direction = ReadDirection::Backward;
-                ok = m_crack != Crack::BeforeFirst && (m_crack == Crack::AfterLast ? index.Last() : index.Prior());
-                if (!ok) {
-                    m_crack = Crack::BeforeFirst;
-                    return grBOF;
-                }
-                break;
-        }
-        m_crack = Crack::OnRecord;
-        ReadCurrentInto(buffer, direction);
-        if (Filtered() && OnFilterRecord && !AcceptedByFilterEvent(buffer)) {
-            if (mode == gmCurrent) return grError;
-            continue;
-        }
-        return grOK;
+    ReadDirection direction = ReadDirection::Forward;
+    bool ok = false;
+    switch (mode) {
+        case gmCurrent:
+            // The index skips records outside the filters' set when it
+            // moves; a record it stands on (a posted one) is checked here.
+            ok = m_crack == Crack::OnRecord && index.HasCurrent() && !index.InGap() &&
+                 RecordPasses(index.CurrentRecordNumber());
+            if (!ok) {
+                if (doCheck) Fail("Record not found");
+                return grError;
+            }
+            break;
+        case gmNext:
+            ok = m_crack != Crack::AfterLast && (m_crack == Crack::BeforeFirst ? index.First() : index.Next());
+            if (!ok) {
+                if (m_crack == Crack::BeforeFirst || !index.HasCurrent()) m_crack = Crack::AfterLast;
+                else m_crack = Crack::AfterLast;
+                return grEOF;
+            }
+            break;
+        case gmPrior:
+            direction = ReadDirection::Backward;
+            ok = m_crack != Crack::BeforeFirst && (m_crack == Crack::AfterLast ? index.Last() : index.Prior());
+            if (!ok) {
+                m_crack = Crack::BeforeFirst;
+                return grBOF;
+            }
+            break;
     }
+    m_crack = Crack::OnRecord;
+    ReadCurrentInto(buffer, direction);
+    return grOK;
 }
 
 void TLarchDataSet::InternalFirst() { m_crack = Crack::BeforeFirst; }
@@ -299,6 +300,9 @@ int TLarchDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) cons
 int TLarchDataSet::GetRecordCount() const {
     if (!m_file) return 0;
     ReadScope read(*m_file);
+    // With a filter: the records of the range that pass every active filter.
+    const_cast<TLarchDataSet*>(this)->PrepareFilters();
+    if (FilterActive()) return static_cast<int>(m_filters->Count());
     return static_cast<int>(IndexFile().RangeCount());
 }
 
@@ -332,6 +336,9 @@ void TLarchDataSet::SwitchIndex(int slot) {
         return;
     }
     CheckBrowseMode();
+    // The framework repositions by the buffers' bookmarks, which are keys of
+    // the old index: settle the position now, while they still fit.
+    UpdateCursorPos();
     std::vector<uint8_t> image;
     if (!IsEmpty()) {
         TRecordBuffer buffer = ActiveBuffer();
@@ -341,6 +348,7 @@ void TLarchDataSet::SwitchIndex(int slot) {
         ReadScope read(*m_file);
         IndexFile().SelectIndex(slot);
         m_activeSlot = slot;
+        FiltersRangeChanged();
         m_crack = Crack::BeforeFirst;
         if (!image.empty() && IndexFile().FindKey(KeyOfImage(image.data()).data())) m_crack = Crack::OnRecord;
     }
@@ -350,12 +358,14 @@ void TLarchDataSet::SwitchIndex(int slot) {
 void TLarchDataSet::SelectSlotAtOpen(int slot) {
     IndexFile().SelectIndex(slot);
     m_activeSlot = slot;
+    FiltersRangeChanged();
     m_crack = Crack::BeforeFirst;
 }
 
 void TLarchDataSet::PositionOnNearest(const std::vector<uint8_t>& key) {
     {
         ReadScope read(*m_file);
+        PrepareFilters();
         TIndexFile& index = IndexFile();
         index.FindNearest(key.data(), key.size());
         m_crack = index.HasCurrent() ? Crack::OnRecord : Crack::BeforeFirst;

@@ -1,6 +1,7 @@
 // TLarchDataSet: the table cursor over one open TDataFile. It serves the
 // dataset framework's hooks: record buffers, navigation in the active index,
-// field access, bookmarks, editing and posting with the engine's locks.
+// field access, bookmarks, editing and posting with the engine's locks, and
+// filters, whose record sets the index navigation skips by.
 //
 // A record buffer (the cursor's part of each ring buffer):
 //   offset            width           content
@@ -11,12 +12,16 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "dataset/dataset.h"
 #include "engine/data_file.h"
+#include "query/filter_buffer.h"
+#include "query/filter_list.h"
 
 namespace larch {
 
@@ -47,6 +52,25 @@ public:
     // The open data file (null while closed).
     TDataFile* DataFile() const { return m_file.get(); }
     bool BookmarkValid(const hollin::TBookmark& bookmark) override;
+
+    // Filters (larch_dataset_filter.cpp). On a closed cursor the values are
+    // only stored. On an open one: Post or Cancel an edit, build a new text
+    // filter when the text or options differ (a text that fails leaves the
+    // old filter and text in place), then move to the first record when
+    // Filtered. Setting Filtered (de)activates the text filter and the
+    // callback filter of OnFilterRecord and moves to the first record.
+    void SetFilter(const std::string& value) override;
+    void SetFiltered(bool value) override;
+    void SetFilterOptions(hollin::TFilterOptions value) override;
+    // Assigns OnFilterRecord; on an open cursor replaces the callback filter
+    // (and moves to the first record when Filtered). A handler assigned to
+    // OnFilterRecord directly takes effect at the next navigation.
+    void SetOnFilterRecord(TFilterRecordEvent handler);
+    // Called with an exception OnFilterRecord raised, for the application to
+    // show; the record keeps the accept value set before the exception.
+    std::function<void(std::exception_ptr)> OnFilterRecordError;
+    // The filter list of the open data file (null while closed).
+    TFilterList* Filters() const { return m_filters.get(); }
     int CompareBookmarks(const hollin::TBookmark& a, const hollin::TBookmark& b) const override;
 
 protected:
@@ -111,6 +135,9 @@ protected:
     void PositionOnNearest(const std::vector<uint8_t>& key);
     const FieldDescriptor& DescriptorOf(const hollin::TField& field) const;
     bool IndexHasField(int fieldNumber) const;
+    // The key range changed, or the whole table did (EmptyTable).
+    void FiltersRangeChanged();
+    void FiltersTableChanged();
 
 private:
     enum class Crack { BeforeFirst, OnRecord, AfterLast };
@@ -122,6 +149,22 @@ private:
     void ReadKeyPosition();
     uint32_t OwnNumber(const uint8_t* image) const;
     void DropOpenBlobs();
+
+    // Filters (larch_dataset_filter.cpp).
+    void CreateFilterList();
+    void DropFilterList();
+    // Builds the stored filters after open, follows OnFilterRecord, rebuilds
+    // stale record sets and points the index at the combined set.
+    void PrepareFilters();
+    void UpdateFilterBitmap();
+    bool FilterActive() const;
+    // Whether the record passes the active filters (true without any).
+    bool RecordPasses(uint32_t number) const;
+    FilterFieldLookup CursorFieldLookup();
+    TFilter* BuildTextFilter(const std::string& text, hollin::TFilterOptions options);
+    void ReplaceTextFilter(const std::string& text, hollin::TFilterOptions options);
+    void ReplaceCallbackFilter();
+    bool AcceptsRecord(const uint8_t* image);
 
     std::unique_ptr<TDataFile> m_file;
     uint32_t m_imageSize = 0;
@@ -141,6 +184,11 @@ private:
     bool m_forceBufferFlush = false;
     uint8_t m_lockRetryCount = 15;
     uint16_t m_lockWaitTime = 100;
+
+    std::unique_ptr<TFilterList> m_filters;
+    TFilter* m_textFilter = nullptr;      // from Filter and FilterOptions
+    TFilter* m_callbackFilter = nullptr;  // from OnFilterRecord
+    bool m_filtersPrepared = false;       // the stored filters were built after open
 };
 
 }  // namespace larch

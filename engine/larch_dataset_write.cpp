@@ -37,15 +37,15 @@ void TLarchDataSet::InternalPost() {
     TRecordBuffer buffer = ActiveBuffer();
     std::vector<uint8_t> image(buffer, buffer + m_imageSize);
     const bool inserting = State() == dsInsert;
-    uint32_t locked = 0;
+    uint32_t locked = 0, written = 0;
     try {
         WriteScope write(*m_file);
         if (inserting) {
             locked = m_file->NextInsertNumber();
             m_file->LockRecord(locked);
-            m_file->InsertRecord(image);
+            written = m_file->InsertRecord(image);
         } else {
-            locked = OwnNumber(buffer);
+            locked = written = OwnNumber(buffer);
             m_file->UpdateRecord(locked, image);
         }
         write.Finish();
@@ -58,6 +58,8 @@ void TLarchDataSet::InternalPost() {
     m_file->UnlockRecord(locked);
     std::memcpy(buffer, image.data(), m_imageSize);
     ReadScope read(*m_file);
+    // The record sets follow the record: tested again against every filter.
+    if (m_filters) m_filters->RecordWritten(written, image.data());
     std::vector<uint8_t> key = KeyOfImage(image.data());
     m_crack = IndexFile().FindKey(key.data()) ? Crack::OnRecord : Crack::BeforeFirst;
 }
@@ -88,6 +90,7 @@ void TLarchDataSet::InternalDelete() {
         throw;
     }
     m_file->UnlockRecord(number);
+    if (m_filters) m_filters->RecordDeleted(number);
     m_crack = Crack::OnRecord;
 }
 

@@ -215,6 +215,7 @@ void TLarchTable::SetRange(const std::vector<TFieldValue>& startValues, const st
         IndexFile().SetRange(start.data(), end.data());
     }
     m_hasRange = true;
+    FiltersRangeChanged();
     First();
 }
 
@@ -226,6 +227,7 @@ void TLarchTable::CancelRange() {
         IndexFile().CancelRange();
     }
     m_hasRange = false;
+    FiltersRangeChanged();
     Resync(0);
 }
 
@@ -258,6 +260,7 @@ void TLarchTable::EmptyTable() {
         if (DataFile()->ReadOnly()) RaiseEngineError(err::AccessDenied, DataFile()->FileName());
         DataFile()->Empty();
         m_hasRange = false;
+        FiltersTableChanged();
         IndexFile().SelectIndex(ActiveSlot());
         First();
         return;

@@ -29,10 +29,17 @@ struct CompareLanguage {
 // Types the tree in place (resolving columns, converting date constants,
 // checking operand types); raises engine error 11949 with "SQL - " and the
 // typing texts, naming `context` ("WHERE or JOIN clause", ...).
+// A non-empty string constant that names a column becomes that column
+// (wasConstant set); a boolean column under NOT, AND or OR becomes the
+// comparison column = TRUE, so the tree's shape may change. An empty
+// resolver takes every column as already bound (filters).
 void TypeExpression(TExpressionNode& root, const std::string& context, const ColumnResolver& resolver);
 
 // Evaluates the tree for the current record without changing it; `result`
-// receives the root's value, data type and null flag.
+// receives the root's value, data type and null flag. Never throws for the
+// values it meets: a zero divisor gives NULL. An empty provider leaves every
+// column with the value it holds. Aggregates give their argument's value;
+// COUNT gives the integer 1, NULL when its argument is NULL (never for "*").
 void EvaluateExpression(const TExpressionNode& root, const ColumnProvider& provider, const CompareLanguage& language,
                         TExpressionNode& result);
 
