@@ -89,20 +89,28 @@ void TLarchDataSet::InternalOpen() {
             Fail("Error creating table handle.");
         }
         file->SetExclusive(m_exclusive);
-        file->SetReadOnly(ReadOnly());
+        file->SetReadOnly(OpensReadOnly());
         file->SetWriteThrough(m_forceBufferFlush);
         file->SetLockRetryCount(m_lockRetryCount);
         file->SetLockWaitTime(m_lockWaitTime);
         file->SetFileName(path);
         file->Open();
-        if (file->ReadOnly() && !ReadOnly()) TDataSet::SetReadOnly(true);
+        if (file->ReadOnly() && !OpensReadOnly()) TDataSet::SetReadOnly(true);
         m_file = std::move(file);
         m_imageSize = m_file->ImageSize();
         for (auto& image : m_keyImages) image.assign(m_imageSize, 0);
         m_crack = Crack::BeforeFirst;
         CreateFilterList();
         SelectInitialIndex();
+        m_columns = CursorColumns();
+        for (const TCursorColumn& column : m_columns) {
+            if (column.fieldNumber > m_file->Fields().size() || (column.fieldNumber == 0 && !column.compute)) {
+                Fail("Field index out of range");
+            }
+        }
+        AttachCursorCondition();
     } catch (...) {
+        m_columns.clear();
         DropFilterList();
         if (m_file) {
             try {
@@ -128,6 +136,7 @@ void TLarchDataSet::InternalClose() {
     }
     m_file.reset();
     m_activeSlot = 0;
+    m_columns.clear();
     ReleaseTableFile();
     if (failure) std::rethrow_exception(failure);
 }
@@ -135,6 +144,26 @@ void TLarchDataSet::InternalClose() {
 void TLarchDataSet::InternalInitFieldDefs() {
     m_descriptorOfDef.clear();
     const auto& fields = m_file->Fields();
+    if (!m_columns.empty()) {
+        // The column view: stored fields under their view names, computed
+        // columns read-only.
+        for (const TCursorColumn& column : m_columns) {
+            if (column.fieldNumber == 0) {
+                FieldDefs().Add(column.name, column.dataType, column.size).SetReadOnly(true);
+                m_descriptorOfDef.push_back(-1);
+                continue;
+            }
+            const FieldDescriptor& d = fields[column.fieldNumber - 1u];
+            TFieldType type = FieldTypeOf(d.physType, d.subType);
+            int size = 0;
+            if (type == ftString || type == ftBytes || type == ftVarBytes) size = d.size;
+            if (type == ftBCD) size = d.scale;
+            TFieldDef& def = FieldDefs().Add(column.name, type, size, d.required);
+            if (d.IsAutoInc()) def.SetReadOnly(true);
+            m_descriptorOfDef.push_back(column.fieldNumber - 1);
+        }
+        return;
+    }
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const FieldDescriptor& d = fields[i];
         TFieldType type = FieldTypeOf(d.physType, d.subType);
@@ -152,9 +181,22 @@ void TLarchDataSet::InternalInitFieldDefs() {
 
 const FieldDescriptor& TLarchDataSet::DescriptorOf(const TField& field) const {
     int def = field.FieldNo() - 1;
-    if (def < 0 || def >= static_cast<int>(m_descriptorOfDef.size())) Fail("Field index out of range");
+    if (def < 0 || def >= static_cast<int>(m_descriptorOfDef.size()) || m_descriptorOfDef[static_cast<std::size_t>(def)] < 0) {
+        Fail("Field index out of range");
+    }
     return m_file->Fields()[static_cast<std::size_t>(m_descriptorOfDef[static_cast<std::size_t>(def)])];
 }
+
+const TCursorColumn* TLarchDataSet::ComputedColumnOf(const TField& field) const {
+    int def = field.FieldNo() - 1;
+    if (def < 0 || def >= static_cast<int>(m_descriptorOfDef.size()) || def >= static_cast<int>(m_columns.size())) {
+        return nullptr;
+    }
+    const TCursorColumn& column = m_columns[static_cast<std::size_t>(def)];
+    return column.fieldNumber == 0 ? &column : nullptr;
+}
+
+bool TLarchDataSet::IsComputed(const TField& field) const { return ComputedColumnOf(field) != nullptr; }
 
 bool TLarchDataSet::GetCanModify() const { return m_file && !m_file->ReadOnly(); }
 
@@ -422,6 +464,15 @@ std::vector<uint8_t> TLarchDataSet::KeyFromBuffer(KeyBuffer which, int fieldsGiv
 
 bool TLarchDataSet::GetFieldData(const TField& field, const uint8_t* buffer, void* out) const {
     if (!buffer || !m_file) return false;
+    if (const TCursorColumn* column = ComputedColumnOf(field)) {
+        // Computed from the record image; a scratch area answers a null test.
+        std::vector<uint8_t> scratch;
+        if (!out) {
+            scratch.assign(std::max<std::size_t>(field.DataSize(), 8) + 256, 0);
+            out = scratch.data();
+        }
+        return column->compute(buffer, out);
+    }
     const FieldDescriptor& d = DescriptorOf(field);
     if (d.IsBlob()) {
         TBlobFile* blob = m_file->Blob();
@@ -442,6 +493,7 @@ bool TLarchDataSet::GetFieldData(const TField& field, const uint8_t* buffer, voi
 }
 
 void TLarchDataSet::SetFieldData(TField& field, TRecordBuffer buffer, const void* data) {
+    if (IsComputed(field)) Fail("Field '%s' cannot be modified", field.FieldName());
     const FieldDescriptor& d = DescriptorOf(field);
     if (State() == dsSetKey) {
         const IndexDescriptor& index = ActiveIndex();

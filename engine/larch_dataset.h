@@ -1,7 +1,10 @@
 // TLarchDataSet: the table cursor over one open TDataFile. It serves the
 // dataset framework's hooks: record buffers, navigation in the active index,
 // field access, bookmarks, editing and posting with the engine's locks, and
-// filters, whose record sets the index navigation skips by.
+// filters, whose record sets the index navigation skips by. A descendant may
+// show a column view of the record (some stored fields under other names and
+// computed columns) and fix a condition that holds whatever Filtered says; a
+// query's live result is such a view.
 //
 // A record buffer (the cursor's part of each ring buffer):
 //   offset            width           content
@@ -24,6 +27,19 @@
 #include "query/filter_list.h"
 
 namespace larch {
+
+// One field of a cursor's column view: a stored field shown under another
+// name, or a read-only value computed from each record image.
+struct TCursorColumn {
+    std::string name;
+    uint16_t fieldNumber = 0;  // the stored field's number (from 1); 0: computed
+    // Computed columns: the field type and size the value is offered as, and
+    // the computation, which writes the native value (field.h) to `out` (at
+    // least the field's DataSize bytes) and returns false for null.
+    hollin::TFieldType dataType = hollin::ftUnknown;
+    int size = 0;
+    std::function<bool(const uint8_t* image, void* out)> compute;
+};
 
 class TLarchDataSet : public hollin::TDataSet {
 public:
@@ -80,6 +96,15 @@ protected:
     virtual void SelectInitialIndex() = 0;
     // Detach from the database after closing.
     virtual void ReleaseTableFile() {}
+    // Whether the data file opens read-only; the default follows ReadOnly.
+    virtual bool OpensReadOnly() const { return ReadOnly(); }
+    // The fields the cursor offers, asked at open; empty (the default): every
+    // stored field under its own name.
+    virtual std::vector<TCursorColumn> CursorColumns() { return {}; }
+    // A condition the cursor's records must pass whatever Filtered says,
+    // asked at open after the index was selected: a typed tree whose columns
+    // are bound by field number; null (the default) for none.
+    virtual std::unique_ptr<TExpressionNode> CursorCondition() { return nullptr; }
 
     void InternalOpen() override;
     void InternalClose() override;
@@ -133,7 +158,10 @@ protected:
     int KeyFieldsGiven(KeyBuffer which) const { return m_keyFieldCount[static_cast<int>(which)]; }
     // Puts the cursor on the key found (or the last visible one) and re-reads.
     void PositionOnNearest(const std::vector<uint8_t>& key);
+    // The stored field behind a field ("Field index out of range" for a
+    // computed column).
     const FieldDescriptor& DescriptorOf(const hollin::TField& field) const;
+    bool IsComputed(const hollin::TField& field) const;
     bool IndexHasField(int fieldNumber) const;
     // The key range changed, or the whole table did (EmptyTable).
     void FiltersRangeChanged();
@@ -149,6 +177,8 @@ private:
     void ReadKeyPosition();
     uint32_t OwnNumber(const uint8_t* image) const;
     void DropOpenBlobs();
+    void AttachCursorCondition();
+    const TCursorColumn* ComputedColumnOf(const hollin::TField& field) const;
 
     // Filters (larch_dataset_filter.cpp).
     void CreateFilterList();
@@ -165,10 +195,13 @@ private:
     void ReplaceTextFilter(const std::string& text, hollin::TFilterOptions options);
     void ReplaceCallbackFilter();
     bool AcceptsRecord(const uint8_t* image);
+    // Switches the text and callback filters off (the cursor condition stays).
+    void DeactivateUserFilters();
 
     std::unique_ptr<TDataFile> m_file;
     uint32_t m_imageSize = 0;
-    std::vector<int> m_descriptorOfDef;  // field definition position -> descriptor position
+    std::vector<int> m_descriptorOfDef;  // field definition position -> descriptor position, -1: computed
+    std::vector<TCursorColumn> m_columns;  // the column view (empty: every stored field)
     int m_activeSlot = 0;
     Crack m_crack = Crack::BeforeFirst;
     // SetKey: which key buffer, its images and how many index fields were set.
@@ -188,6 +221,7 @@ private:
     std::unique_ptr<TFilterList> m_filters;
     TFilter* m_textFilter = nullptr;      // from Filter and FilterOptions
     TFilter* m_callbackFilter = nullptr;  // from OnFilterRecord
+    TFilter* m_conditionFilter = nullptr; // from CursorCondition, always active
     bool m_filtersPrepared = false;       // the stored filters were built after open
 };
 

@@ -25,12 +25,32 @@ bool SameOptions(TFilterOptions a, TFilterOptions b) {
 
 void TLarchDataSet::CreateFilterList() {
     m_filters = std::make_unique<TFilterList>(*m_file);
-    m_textFilter = m_callbackFilter = nullptr;
+    m_textFilter = m_callbackFilter = m_conditionFilter = nullptr;
     m_filtersPrepared = false;
     // Another user's change (seen by a change check) leaves every set stale.
     m_file->SetOnTableChanged([this] {
         if (m_filters) m_filters->TableChanged();
     });
+}
+
+void TLarchDataSet::AttachCursorCondition() {
+    std::unique_ptr<TExpressionNode> condition = CursorCondition();
+    if (!condition) return;
+    ReadScope read(*m_file);
+    TFilter* filter = m_filters->AddTree(std::move(condition));
+    try {
+        m_filters->Activate(filter);
+    } catch (...) {
+        m_filters->Remove(filter);
+        throw;
+    }
+    m_conditionFilter = filter;
+    UpdateFilterBitmap();
+}
+
+void TLarchDataSet::DeactivateUserFilters() {
+    if (m_textFilter) m_filters->Deactivate(m_textFilter);
+    if (m_callbackFilter) m_filters->Deactivate(m_callbackFilter);
 }
 
 void TLarchDataSet::DropFilterList() {
@@ -39,7 +59,7 @@ void TLarchDataSet::DropFilterList() {
         m_file->Index().SetFilterBitmap(nullptr);
     }
     m_filters.reset();
-    m_textFilter = m_callbackFilter = nullptr;
+    m_textFilter = m_callbackFilter = m_conditionFilter = nullptr;
     m_filtersPrepared = false;
 }
 
@@ -48,7 +68,7 @@ FilterFieldLookup TLarchDataSet::CursorFieldLookup() {
         TField& field = FieldByName(name);  // "Field '%s' not found"
         FilterField result;
         result.name = field.FieldName();
-        if (field.Calculated()) {
+        if (field.Calculated() || IsComputed(field)) {
             result.usable = false;
             return result;
         }
@@ -111,7 +131,9 @@ void TLarchDataSet::ReplaceCallbackFilter() {
     m_callbackFilter = filter;
 }
 
-bool TLarchDataSet::FilterActive() const { return m_filters && Filtered() && m_filters->AnyActive(); }
+// The text and callback filters are active only while Filtered; the cursor
+// condition always is.
+bool TLarchDataSet::FilterActive() const { return m_filters && m_filters->AnyActive(); }
 
 void TLarchDataSet::UpdateFilterBitmap() {
     if (!m_file) return;
@@ -132,7 +154,8 @@ void TLarchDataSet::PrepareFilters() {
             if (m_textFilter && Filtered()) m_filters->Activate(m_textFilter);
             ReplaceCallbackFilter();
         } catch (...) {
-            m_filters->RemoveAll();
+            if (m_textFilter) m_filters->Remove(m_textFilter);
+            if (m_callbackFilter) m_filters->Remove(m_callbackFilter);
             m_textFilter = m_callbackFilter = nullptr;
             m_filtersPrepared = false;
             UpdateFilterBitmap();
@@ -201,13 +224,13 @@ void TLarchDataSet::SetFiltered(bool value) {
                 if (m_textFilter) m_filters->Activate(m_textFilter);
                 if (m_callbackFilter) m_filters->Activate(m_callbackFilter);
             } catch (...) {
-                m_filters->DeactivateAll();
+                DeactivateUserFilters();
                 TDataSet::SetFiltered(false);
                 UpdateFilterBitmap();
                 throw;
             }
         } else {
-            m_filters->DeactivateAll();
+            DeactivateUserFilters();
             TDataSet::SetFiltered(false);
         }
         UpdateFilterBitmap();

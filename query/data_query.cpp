@@ -1,6 +1,8 @@
 // TDataQuery: preparing a statement and the table-name rules.
 #include "query/data_query.h"
 
+#include "query/query_execution.h"
+
 namespace larch {
 
 std::string ResolveTablePath(std::string_view name, std::string_view databaseDirectory) {
@@ -19,7 +21,18 @@ std::string ResolveTablePath(std::string_view name, std::string_view databaseDir
 void TDataQuery::Clear() { m_result = TParseResult{}; }
 
 void TDataQuery::Prepare(std::string_view text, std::string_view databaseDirectory) {
+    // Whatever an earlier statement held (tables, a temporary result) goes first.
+    m_execution->Release();
+    m_execution = std::make_unique<Execution>(*this);
     Parse(text, databaseDirectory);
+    try {
+        m_execution->Analyse();
+    } catch (...) {
+        m_execution->Release();
+        m_execution = std::make_unique<Execution>(*this);
+        Clear();
+        throw;
+    }
 }
 
 void TDataQuery::Parse(std::string_view text, std::string_view databaseDirectory) {

@@ -87,7 +87,7 @@ TEST(SqlLexer, TokenTextIsCutTo255Characters) {
 
 std::string Printed(const std::string& sql) {
     TDataQuery query;
-    query.Prepare(sql, "/db");
+    query.Parse(sql, "/db");
     return PrintParseResult(query.Result());
 }
 
@@ -183,7 +183,7 @@ TEST(SqlParser, StatementsParseIntoTrees) {
 
 TEST(SqlParser, MonthStatement) {
     TDataQuery query;
-    query.Prepare("SELECT FirstName, LastName, Event, EventDate FROM \"Hollin.DAT\" "
+    query.Parse("SELECT FirstName, LastName, Event, EventDate FROM \"Hollin.DAT\" "
                   "WHERE EXTRACT(MONTH FROM EventDate)=(?)",
                   "/data/hollin");
     ASSERT_EQ(query.Kind(), TStatementKind::Select);
@@ -225,7 +225,7 @@ TEST(SqlParser, MonthStatement) {
 
 TEST(SqlParser, SelectItemsKeepSourceTextsColumnsAndAggregates) {
     TDataQuery query;
-    query.Prepare("SELECT a, t.b, a\r\n + 1, SUM(c), AVG(t.d), COUNT(*), MAX(c + 1) x FROM t", "/db");
+    query.Parse("SELECT a, t.b, a\r\n + 1, SUM(c), AVG(t.d), COUNT(*), MAX(c + 1) x FROM t", "/db");
     const auto& f = query.ResultFields();
     ASSERT_EQ(f.size(), 7u);
     struct Expected {
@@ -259,11 +259,11 @@ TEST(SqlParser, SelectItemsKeepSourceTextsColumnsAndAggregates) {
 TEST(SqlParser, SourceTextLimitIs255Characters) {
     TDataQuery query;
     std::string fits = "'" + std::string(253, 'x') + "'";  // 255 characters
-    query.Prepare("SELECT " + fits + " FROM t", "/db");
+    query.Parse("SELECT " + fits + " FROM t", "/db");
     EXPECT_EQ(query.ResultFields()[0].sourceText.size(), 255u);
     std::string tooLong = "'" + std::string(254, 'x') + "'";
     try {
-        query.Prepare("SELECT " + tooLong + " FROM t", "/db");
+        query.Parse("SELECT " + tooLong + " FROM t", "/db");
         FAIL() << "no error";
     } catch (const ELarchEngineError& e) {
         EXPECT_STREQ(e.what(),
@@ -271,14 +271,14 @@ TEST(SqlParser, SourceTextLimitIs255Characters) {
                      "255 characters");
     }
     // Values of INSERT are limited the same way.
-    EXPECT_THROW(query.Prepare("INSERT INTO t VALUES (" + tooLong + ")", "/db"), ELarchEngineError);
+    EXPECT_THROW(query.Parse("INSERT INTO t VALUES (" + tooLong + ")", "/db"), ELarchEngineError);
 }
 
 TEST(SqlParser, ConstantNodesCarryTypesAndValues) {
     hollin::SetClockForTesting(hollin::MakeDateTime(hollin::EncodeDate(2024, 5, 17), 3723000));
     TDataQuery query;
     auto constant = [&](const std::string& text) -> const TExpressionNode& {
-        query.Prepare("SELECT a FROM t WHERE x = " + text, "/db");
+        query.Parse("SELECT a FROM t WHERE x = " + text, "/db");
         return *query.Condition()->right;
     };
     {
@@ -339,7 +339,7 @@ TEST(SqlParser, ConstantNodesCarryTypesAndValues) {
 
 TEST(SqlParser, ParametersAreListedInTextOrder) {
     TDataQuery query;
-    query.Prepare("UPDATE t SET a = ?, b = -? WHERE c IN (?, ?) AND (d BETWEEN ? AND ? OR e = TRIM(LEADING ? FROM ?))",
+    query.Parse("UPDATE t SET a = ?, b = -? WHERE c IN (?, ?) AND (d BETWEEN ? AND ? OR e = TRIM(LEADING ? FROM ?))",
                   "/db");
     const auto& p = query.Parameters();
     ASSERT_EQ(p.size(), 8u);
@@ -376,7 +376,7 @@ TEST(SqlParser, TableNamesResolveAgainstTheDatabaseDirectory) {
     EXPECT_EQ(CorrelationNameOf("dir.x/t"), "t");
 
     TDataQuery query;
-    query.Prepare("SELECT a INTO \"out.DAT\" FROM \"/x/y/Events.dat\", MEMORY u JOIN v ON u.k = v.k", "/db");
+    query.Parse("SELECT a INTO \"out.DAT\" FROM \"/x/y/Events.dat\", MEMORY u JOIN v ON u.k = v.k", "/db");
     const auto& tables = query.SourceTables();
     ASSERT_EQ(tables.size(), 3u);
     EXPECT_EQ(tables[0]->path, "/x/y/Events.dat");
@@ -390,7 +390,7 @@ TEST(SqlParser, TableNamesResolveAgainstTheDatabaseDirectory) {
 
 TEST(SqlParser, RightJoinPutsItsTableFirstKeepingSequenceNumbers) {
     TDataQuery query;
-    query.Prepare("SELECT a FROM t RIGHT OUTER JOIN u ON t.k = u.k", "/db");
+    query.Parse("SELECT a FROM t RIGHT OUTER JOIN u ON t.k = u.k", "/db");
     const auto& tables = query.SourceTables();
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[0]->correlationName, "u");
@@ -401,14 +401,14 @@ TEST(SqlParser, RightJoinPutsItsTableFirstKeepingSequenceNumbers) {
 
 TEST(SqlParser, FailedPrepareLeavesNoResultAndPrepareReplacesTheOldOne) {
     TDataQuery query;
-    query.Prepare("SELECT a, b FROM t WHERE a = ?", "/db");
-    query.Prepare("DELETE FROM u", "/db");
+    query.Parse("SELECT a, b FROM t WHERE a = ?", "/db");
+    query.Parse("DELETE FROM u", "/db");
     EXPECT_EQ(query.Kind(), TStatementKind::Delete);
     EXPECT_TRUE(query.ResultFields().empty());
     EXPECT_TRUE(query.Parameters().empty());
     ASSERT_EQ(query.SourceTables().size(), 1u);
 
-    EXPECT_THROW(query.Prepare("SELECT a FROM t WHERE a = ? AND", "/db"), ELarchEngineError);
+    EXPECT_THROW(query.Parse("SELECT a FROM t WHERE a = ? AND", "/db"), ELarchEngineError);
     EXPECT_EQ(query.Kind(), TStatementKind::None);
     EXPECT_TRUE(query.SourceTables().empty());
     EXPECT_TRUE(query.Parameters().empty());
@@ -429,7 +429,7 @@ TEST(SqlParser, NumbersThatDoNotConvertRaiseConversionErrors) {
     for (const ConvertCase& c : cases) {
         TDataQuery query;
         try {
-            query.Prepare(c.sql, "/db");
+            query.Parse(c.sql, "/db");
             ADD_FAILURE() << c.sql << ": no error";
         } catch (const hollin::EConvertError& e) {
             EXPECT_STREQ(e.what(), c.message) << c.sql;
@@ -559,7 +559,7 @@ TEST(SqlParser, BadStatementsRaiseError11949WithExactTexts) {
     for (const ErrorCase& c : cases) {
         TDataQuery query;
         try {
-            query.Prepare(c.sql, "/db");
+            query.Parse(c.sql, "/db");
             ADD_FAILURE() << c.sql << ": no error";
         } catch (const ELarchEngineError& e) {
             EXPECT_EQ(e.ErrorCode(), err::Sql) << c.sql;
@@ -586,12 +586,12 @@ TEST(SqlParser, NestingDeeperThanTheLimitIsRefusedWithoutExhaustingTheStack) {
         return sql;
     };
     TDataQuery query;
-    EXPECT_NO_THROW(query.Prepare(nested(200), "/db"));
-    EXPECT_NO_THROW(query.Prepare(chain(900), "/db"));
-    EXPECT_NO_THROW(query.Prepare(joins(1000), "/db"));
+    EXPECT_NO_THROW(query.Parse(nested(200), "/db"));
+    EXPECT_NO_THROW(query.Parse(chain(900), "/db"));
+    EXPECT_NO_THROW(query.Parse(joins(1000), "/db"));
     for (const std::string& sql : {nested(100000), chain(100000), joins(1001)}) {
         try {
-            query.Prepare(sql, "/db");
+            query.Parse(sql, "/db");
             ADD_FAILURE() << "no error";
         } catch (const ELarchEngineError& e) {
             EXPECT_EQ(std::string(e.what()), tooDeep);
@@ -603,7 +603,7 @@ TEST(SqlParser, LongMessagesAreCutTo127Characters) {
     TDataQuery query;
     std::string rest(200, 'a');
     try {
-        query.Prepare("SELECT a FROM t WHERE a = '" + rest, "/db");
+        query.Parse("SELECT a FROM t WHERE a = '" + rest, "/db");
         FAIL() << "no error";
     } catch (const ELarchEngineError& e) {
         std::string entry = ("SQL - Missing single quote after '" + rest + "' in SQL statement").substr(0, 127);

@@ -1,0 +1,30 @@
+// CSV output of the shell (RFC 4180) and the text form of field values.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "dataset/dataset.h"
+
+namespace larch::shell {
+
+// One field as RFC 4180 writes it: in double quotes (inner quotes doubled)
+// when it holds a comma, a double quote, a carriage return or a line feed.
+std::string CsvField(const std::string& text);
+// The fields joined with commas and ended with CRLF.
+std::string CsvLine(const std::vector<std::string>& fields);
+
+// The value of a field of the current record as the shell shows it; no value
+// for NULL. Dates "mm/dd/yyyy", times "hh:mm:ss", timestamps "mm/dd/yyyy
+// hh:mm:ss", booleans "True"/"False", floats in the shortest form that reads
+// back to the same double, BCD with its scale, bytes as hexadecimal digits,
+// memos as their text, other blobs "(BLOB n bytes)".
+std::optional<std::string> FieldText(const hollin::TField& field);
+
+// Writes a header line of the field names and one line per record, from the
+// first record on; returns the number of rows written.
+int WriteDataSet(hollin::TDataSet& dataSet, std::ostream& out);
+
+}  // namespace larch::shell

@@ -1,0 +1,260 @@
+// The shell's dot-commands: .tables, .schema, .create, .index, .empty,
+// .verify, .import, .export, .live, .timer and .help.
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "engine/larch_session.h"
+#include "engine/larch_table.h"
+#include "engine/table_verify.h"
+#include "shell/csv_reader.h"
+#include "shell/csv_writer.h"
+#include "shell/shell_context.h"
+#include "shell/table_schema.h"
+
+namespace larch::shell {
+
+using namespace hollin;
+
+namespace {
+
+constexpr const char* kHelp =
+    ".tables                          the table files of the folder\n"
+    ".schema TABLE                    fields and indexes of a table\n"
+    ".create TABLE (NAME TYPE [NOT NULL], ...) [PRIMARY (FIELD;...)]\n"
+    "        [INDEX NAME (FIELD;...) [UNIQUE] [NOCASE] [DESC]]...\n"
+    ".index TABLE NAME (FIELD;...) [UNIQUE] [NOCASE] [DESC]\n"
+    ".empty TABLE                     delete every record\n"
+    ".verify TABLE                    check the table's files\n"
+    ".import TABLE FILE               add the rows of a CSV file with a header line\n"
+    ".export TABLE FILE               write the table as CSV\n"
+    ".live on|off                     ask for live results of SELECT\n"
+    ".timer on|off                    show the time each command takes\n";
+
+std::string Trim(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// The blank-separated words of an argument text; a word may be in double quotes.
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (std::isspace(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (text[i] == '"') {
+            std::size_t end = text.find('"', i + 1);
+            if (end == std::string::npos) throw std::runtime_error("unterminated quoted argument");
+            word = text.substr(i + 1, end - i - 1);
+            i = end + 1;
+        } else {
+            while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) word += text[i++];
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<std::string> Arguments(const std::string& text, std::size_t count, const char* usage) {
+    std::vector<std::string> words = Words(text);
+    if (words.size() != count) throw std::runtime_error(std::string("usage: ") + usage);
+    return words;
+}
+
+bool OnOff(const std::string& text, const char* usage) {
+    std::string word = Trim(text);
+    if (SameName(word, "on")) return true;
+    if (SameName(word, "off")) return false;
+    throw std::runtime_error(std::string("usage: ") + usage);
+}
+
+void OpenTable(TLarchTable& table, const ShellContext& context, const std::string& name, bool readOnly) {
+    table.SetDatabaseName(context.folder);
+    table.SetTableName(name);
+    table.SetReadOnly(readOnly);
+    table.Open();
+}
+
+// ------------------------------------------------------------ import
+
+std::vector<uint8_t> ParseHex(const std::string& text) {
+    auto digit = [&](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        throw std::runtime_error("'" + text + "' is not a valid hexadecimal value");
+    };
+    if (text.size() % 2) throw std::runtime_error("'" + text + "' is not a valid hexadecimal value");
+    std::vector<uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) bytes.push_back(static_cast<uint8_t>(digit(text[i]) * 16 + digit(text[i + 1])));
+    return bytes;
+}
+
+// A decimal text as an integer scaled by 10^scale, rounded half away from zero.
+int64_t ParseScaled(const std::string& text, int scale) {
+    std::string t = Trim(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+    std::string whole, fraction;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) whole += t[i++];
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) fraction += t[i++];
+    }
+    if (i != t.size() || (whole.empty() && fraction.empty()) || whole.size() > 18) {
+        throw std::runtime_error("'" + text + "' is not a valid BCD value");
+    }
+    bool roundUp = fraction.size() > static_cast<std::size_t>(scale) && fraction[scale] >= '5';
+    fraction.resize(static_cast<std::size_t>(scale), '0');
+    std::string digits = whole + fraction;
+    if (digits.size() > 18) throw std::runtime_error("'" + text + "' is not a valid BCD value");
+    int64_t value = digits.empty() ? 0 : std::stoll(digits);
+    if (roundUp) ++value;
+    return negative ? -value : value;
+}
+
+void SetImportValue(TField& field, const std::string& text) {
+    if (text.empty()) {
+        field.Clear();
+        return;
+    }
+    switch (field.DataType()) {
+        case ftBytes:
+        case ftVarBytes:
+            field.SetAsBytes(ParseHex(text));
+            return;
+        case ftFloat:
+        case ftCurrency: {
+            errno = 0;
+            char* end = nullptr;
+            double value = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || Trim(end).size() != 0 || errno == ERANGE) {
+                throw std::runtime_error("'" + text + "' is not a valid floating point value");
+            }
+            field.SetAsFloat(value);
+            return;
+        }
+        case ftBCD: {
+            int64_t scaled = ParseScaled(text, field.Size());
+            field.SetData(&scaled);
+            return;
+        }
+        default:
+            field.SetAsString(text);
+    }
+}
+
+void Import(ShellContext& context, const std::string& tableName, const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open \"" + fileName + "\"");
+    TLarchTable table;
+    OpenTable(table, context, tableName, false);
+    CsvReader reader(in);
+    CsvRecord header;
+    if (!reader.Next(header)) return;  // an empty file adds nothing
+    if (!header.error.empty()) throw std::runtime_error(fileName + ":1: " + header.error);
+    // The header names the fields; read-only ones (AutoInc) take their own values.
+    std::vector<TField*> fields;
+    for (const std::string& name : header.fields) {
+        TField* field = table.FindField(Trim(name));
+        if (!field) throw std::runtime_error(fileName + ":1: Field '" + Trim(name) + "' not found");
+        fields.push_back(field->ReadOnly() ? nullptr : field);
+    }
+    CsvRecord record;
+    while (reader.Next(record)) {
+        if (record.fields.size() == 1 && record.fields[0].empty() && record.error.empty()) continue;  // a blank line
+        try {
+            if (!record.error.empty()) throw std::runtime_error(record.error);
+            if (record.fields.size() != fields.size()) {
+                throw std::runtime_error("expected " + std::to_string(fields.size()) + " fields, found " +
+                                         std::to_string(record.fields.size()));
+            }
+            table.Insert();
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                if (fields[i]) SetImportValue(*fields[i], record.fields[i]);
+            }
+            table.Post();
+        } catch (const std::exception& e) {
+            // The row is dropped whole: nothing of it was written.
+            if (table.State() == dsInsert) table.Cancel();
+            context.failed = true;
+            *context.err << fileName << ":" << record.line << ": " << e.what() << "\n";
+        }
+    }
+}
+
+void Export(ShellContext& context, const std::string& tableName, const std::string& fileName) {
+    TLarchTable table;
+    OpenTable(table, context, tableName, true);
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write \"" + fileName + "\"");
+    WriteDataSet(table, out);
+    out.close();
+    if (!out) throw std::runtime_error("cannot write \"" + fileName + "\"");
+}
+
+}  // namespace
+
+void RunDotCommand(ShellContext& context, const std::string& line) {
+    std::string text = Trim(line);
+    std::size_t space = text.find_first_of(" \t");
+    std::string command = text.substr(0, space);
+    std::string rest = space == std::string::npos ? std::string() : Trim(text.substr(space));
+    std::ostream& out = *context.out;
+
+    if (SameName(command, ".tables")) {
+        if (!rest.empty()) throw std::runtime_error("usage: .tables");
+        std::vector<std::string> names;
+        TLarchSessionList::Instance().DefaultSession().GetTableNames(context.folder, names);
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) out << name << "\n";
+    } else if (SameName(command, ".schema")) {
+        std::vector<std::string> words = Arguments(rest, 1, ".schema TABLE");
+        for (const std::string& l : DescribeTable(words[0], context.folder)) out << l << "\n";
+    } else if (SameName(command, ".create")) {
+        CreateTableFromSpec(ParseCreate(rest), context.folder);
+    } else if (SameName(command, ".index")) {
+        auto [table, index] = ParseIndex(rest);
+        AddIndex(table, index, context.folder);
+    } else if (SameName(command, ".empty")) {
+        std::vector<std::string> words = Arguments(rest, 1, ".empty TABLE");
+        TLarchTable table;
+        table.SetDatabaseName(context.folder);
+        table.SetTableName(words[0]);
+        table.EmptyTable();
+    } else if (SameName(command, ".verify")) {
+        std::vector<std::string> words = Arguments(rest, 1, ".verify TABLE");
+        TLarchTable table;
+        OpenTable(table, context, words[0], true);
+        std::vector<std::string> problems = VerifyTable(*table.DataFile());
+        if (problems.empty()) out << "ok\n";
+        for (const std::string& problem : problems) out << problem << "\n";
+        if (!problems.empty()) context.failed = true;
+    } else if (SameName(command, ".import")) {
+        std::vector<std::string> words = Arguments(rest, 2, ".import TABLE FILE");
+        Import(context, words[0], words[1]);
+    } else if (SameName(command, ".export")) {
+        std::vector<std::string> words = Arguments(rest, 2, ".export TABLE FILE");
+        Export(context, words[0], words[1]);
+    } else if (SameName(command, ".live")) {
+        context.live = OnOff(rest, ".live on|off");
+    } else if (SameName(command, ".timer")) {
+        context.timer = OnOff(rest, ".timer on|off");
+    } else if (SameName(command, ".help")) {
+        out << kHelp;
+    } else {
+        throw std::runtime_error("unknown command \"" + command + "\" (.help lists the commands)");
+    }
+    out.flush();
+}
+
+}  // namespace larch::shell

@@ -1,0 +1,186 @@
+// Tests of the larch shell, run as a process: CSV output, errors and the exit
+// status, input splitting, and the table commands' round trip.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/engine/test_folder.h"
+
+namespace larch {
+namespace {
+
+using testing::TestFolder;
+
+struct RunResult {
+    std::string out, err;
+    int status = -1;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs the shell with `args` in `folder` (its working folder), `input` on
+// standard input; returns both outputs and the exit status.
+RunResult RunLarch(const TestFolder& folder, const std::vector<std::string>& args, const std::string& input = "") {
+    const std::string in = folder / ".stdin", out = folder / ".stdout", err = folder / ".stderr";
+    WriteFile(in, input);
+    pid_t child = ::fork();
+    if (child == 0) {
+        int fdIn = ::open(in.c_str(), O_RDONLY);
+        int fdOut = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int fdErr = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fdIn < 0 || fdOut < 0 || fdErr < 0 || ::chdir(folder.path().c_str()) != 0) ::_exit(127);
+        ::dup2(fdIn, 0);
+        ::dup2(fdOut, 1);
+        ::dup2(fdErr, 2);
+        std::vector<char*> argv;
+        std::string program = LARCH_PATH;
+        argv.push_back(program.data());
+        std::vector<std::string> copies = args;
+        for (std::string& a : copies) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    std::filesystem::remove(in);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return result;
+}
+
+constexpr const char* kCreate =
+    ".create People (Id AUTOINC, Name STRING(20) NOT NULL, Note STRING(40), Born DATE, Seen DATETIME, At TIME,"
+    " Ok BOOLEAN, Score FLOAT, Amount BCD(2), Raw BYTES(2), Memo MEMO) PRIMARY (Id)"
+    " INDEX ByName (Name) UNIQUE NOCASE DESC";
+
+// Rows in every format; the row on line 4 (after the two-line memo) holds a
+// date that does not exist.
+constexpr const char* kImport =
+    "Id,Name,Note,Born,Seen,At,Ok,Score,Amount,Raw,Memo\n"
+    "1,Ann,\"say \"\"hi\"\", ok\",03/14/1990,03/14/1990 13:45:10,07:05:09,True,0.1,12.5,0A0b,\"two\nlines\"\n"
+    "2,Bob,,02/30/2001,,,,,,,\n"
+    "3,Cy,,,,,False,1e300,-0.005,,\n";
+
+constexpr const char* kExported =
+    "Id,Name,Note,Born,Seen,At,Ok,Score,Amount,Raw,Memo\r\n"
+    "1,Ann,\"say \"\"hi\"\", ok\",03/14/1990,03/14/1990 13:45:10,07:05:09,True,0.1,12.50,0A0B,\"two\nlines\"\r\n"
+    "2,Cy,,,,,False,1e+300,-0.01,,\r\n";
+
+class Shell : public ::testing::Test {
+protected:
+    void CreateAndImport() {
+        WriteFile(folder / "in.csv", kImport);
+        RunResult r = RunLarch(folder, {".", "-c", kCreate, "-c", ".import People in.csv"});
+        ASSERT_EQ(r.status, 1);  // the bad row
+        ASSERT_EQ(r.err, "in.csv:4: '02/30/2001' is not a valid date\n");
+    }
+    TestFolder folder;
+};
+
+TEST_F(Shell, TableCommandsRoundTrip) {
+    CreateAndImport();
+    RunResult r = RunLarch(folder, {folder.path(), "-c", ".schema People", "-c", ".export People out.csv", "-c",
+                                    ".verify People", "-c", ".tables"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Id AUTOINC\nName STRING(20) NOT NULL\nNote STRING(40)\nBorn DATE\nSeen DATETIME\nAt TIME\n"
+              "Ok BOOLEAN\nScore FLOAT\nAmount BCD(2)\nRaw BYTES(2)\nMemo MEMO\nPRIMARY (Id)\n"
+              "INDEX ByName (Name) UNIQUE NOCASE DESC\nok\nPeople.DAT\n");
+    // The failed row left nothing behind: the next row took the next ID.
+    EXPECT_EQ(ReadFile(folder / "out.csv"), kExported);
+
+    // An export imports back to the same table.
+    r = RunLarch(folder, {"-c", ".empty People", "-c", ".import People out.csv", "-c", ".export People again.csv",
+                          "-c", ".index People ByBorn (Born;Name) DESC", "-c", ".schema People", "-c",
+                          ".verify People"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(folder / "again.csv"), kExported);
+    EXPECT_NE(r.out.find("INDEX ByName (Name) UNIQUE NOCASE DESC\nINDEX ByBorn (Born;Name) DESC\nok\n"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(Shell, SelectPrintsCsv) {
+    CreateAndImport();
+    RunResult r = RunLarch(folder, {"-c", "SELECT Name, Note, Born, Seen, Ok, Amount, Memo FROM People"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Name,Note,Born,Seen,Ok,Amount,Memo\r\n"
+              "Ann,\"say \"\"hi\"\", ok\",03/14/1990,03/14/1990 13:45:10,True,12.50,\"two\nlines\"\r\n"
+              "Cy,,,,False,-0.01,\r\n");
+}
+
+TEST_F(Shell, StatementsFromStandardInput) {
+    RunLarch(folder, {"-c", ".create T (Name STRING(10), N INTEGER)"});
+    const std::string input =
+        "INSERT INTO T (Name, N) VALUES ('a;b', 1); INSERT INTO T (Name, N)\n"
+        "VALUES ('c', 2);\n"
+        ".tables\n"
+        "UPDATE T SET N = 5;\n"
+        "DELETE FROM T WHERE Name = 'c';\n"
+        "SELECT Name, N FROM T";  // ended by the end of the input
+    RunResult r = RunLarch(folder, {}, input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "rows affected: 1\nrows affected: 1\nT.DAT\nrows affected: 2\nrows affected: 1\n"
+              "Name,N\r\na;b,5\r\n");
+}
+
+struct FailureCase {
+    std::vector<std::string> args;
+    std::string input;
+    std::string errorPart;  // expected in the error output
+    std::string out;        // the whole standard output
+};
+
+TEST_F(Shell, ErrorsGoToStandardErrorAndTheShellGoesOn) {
+    RunLarch(folder, {"-c", ".create T (Name STRING(10))"});
+    WriteFile(folder / "header.csv", "Name,Nope\nx,y\n");
+    const std::vector<FailureCase> cases = {
+        {{"-c", "SELECT * FROM Missing", "-c", ".tables"}, "", "Larch Engine Error # ", "T.DAT\n"},
+        {{}, "SELEC Name FROM T;\n.tables\n", "SQL - ", "T.DAT\n"},
+        {{"-c", ".frobnicate"}, "", "unknown command", ""},
+        {{"-c", ".schema"}, "", "usage: .schema TABLE", ""},
+        {{"-c", ".live maybe"}, "", "usage: .live on|off", ""},
+        {{"-c", ".create U (A NUMBER)"}, "", "unknown field type", ""},
+        {{"-c", ".import T nofile.csv"}, "", "cannot open", ""},
+        {{"-c", ".import T header.csv", "-c", "SELECT * FROM T"}, "", "header.csv:1: Field 'Nope' not found", "Name\r\n"},
+        {{"-c", ".create t (B INTEGER)", "-c", ".schema T"}, "", "already exists", "Name STRING(10)\n"},
+        {{"no-such-folder"}, "", "is not a folder", ""},
+    };
+    for (const FailureCase& c : cases) {
+        RunResult r = RunLarch(folder, c.args, c.input);
+        EXPECT_EQ(r.status, 1) << c.errorPart;
+        EXPECT_NE(r.err.find(c.errorPart), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, c.out) << c.errorPart;
+    }
+    RunResult ok = RunLarch(folder, {"-c", ".timer on", "-c", ".tables"});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.out, "T.DAT\n");
+    EXPECT_NE(ok.err.find("elapsed: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace larch
