@@ -18,17 +18,6 @@ namespace larch {
 
 using namespace hollin;
 
-namespace {
-
-[[noreturn]] void Fail(const std::string& pattern, const std::string& name = {}) {
-    std::string text = pattern;
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    throw EDatabaseError(text);
-}
-
-}  // namespace
-
 TLarchDataSet::TLarchDataSet() = default;
 
 TLarchDataSet::~TLarchDataSet() {
@@ -86,7 +75,7 @@ void TLarchDataSet::InternalOpen() {
         try {
             file = std::make_unique<TDataFile>();
         } catch (const std::bad_alloc&) {
-            Fail("Error creating table handle.");
+            DatabaseError("Error creating table handle.");
         }
         file->SetExclusive(m_exclusive);
         file->SetReadOnly(OpensReadOnly());
@@ -105,7 +94,7 @@ void TLarchDataSet::InternalOpen() {
         m_columns = CursorColumns();
         for (const TCursorColumn& column : m_columns) {
             if (column.fieldNumber > m_file->Fields().size() || (column.fieldNumber == 0 && !column.compute)) {
-                Fail("Field index out of range");
+                DatabaseError("Field index out of range");
             }
         }
         AttachCursorCondition();
@@ -182,7 +171,7 @@ void TLarchDataSet::InternalInitFieldDefs() {
 const FieldDescriptor& TLarchDataSet::DescriptorOf(const TField& field) const {
     int def = field.FieldNo() - 1;
     if (def < 0 || def >= static_cast<int>(m_descriptorOfDef.size()) || m_descriptorOfDef[static_cast<std::size_t>(def)] < 0) {
-        Fail("Field index out of range");
+        DatabaseError("Field index out of range");
     }
     return m_file->Fields()[static_cast<std::size_t>(m_descriptorOfDef[static_cast<std::size_t>(def)])];
 }
@@ -276,7 +265,7 @@ TGetResult TLarchDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool do
             ok = m_crack == Crack::OnRecord && index.HasCurrent() && !index.InGap() &&
                  RecordPasses(index.CurrentRecordNumber());
             if (!ok) {
-                if (doCheck) Fail("Record not found");
+                if (doCheck) DatabaseError("Record not found");
                 return grError;
             }
             break;
@@ -316,7 +305,7 @@ void TLarchDataSet::InternalGotoBookmark(const TBookmark& bookmark) {
     ReadScope read(*m_file);
     std::vector<uint8_t> key(BookmarkSize(), 0);
     std::memcpy(key.data(), bookmark.data(), std::min<std::size_t>(bookmark.size(), key.size()));
-    if (!IndexFile().FindKey(key.data())) Fail("Record not found");
+    if (!IndexFile().FindKey(key.data())) DatabaseError("Record not found");
     m_crack = Crack::OnRecord;
 }
 
@@ -493,7 +482,7 @@ bool TLarchDataSet::GetFieldData(const TField& field, const uint8_t* buffer, voi
 }
 
 void TLarchDataSet::SetFieldData(TField& field, TRecordBuffer buffer, const void* data) {
-    if (IsComputed(field)) Fail("Field '%s' cannot be modified", field.FieldName());
+    if (IsComputed(field)) DatabaseErrorFmt("Field '%s' cannot be modified", {field.FieldName()});
     const FieldDescriptor& d = DescriptorOf(field);
     if (State() == dsSetKey) {
         const IndexDescriptor& index = ActiveIndex();
@@ -501,7 +490,7 @@ void TLarchDataSet::SetFieldData(TField& field, TRecordBuffer buffer, const void
         for (int i = 0; i < index.fieldCount; ++i) {
             if (index.fieldNumbers[i] == d.number) position = i;
         }
-        if (position < 0) Fail("Field '%s' is not indexed and cannot be modified", field.FieldName());
+        if (position < 0) DatabaseErrorFmt("Field '%s' is not indexed and cannot be modified", {field.FieldName()});
         m_keyFieldSet[static_cast<std::size_t>(position)] = true;
     }
     if (d.IsAutoInc()) {

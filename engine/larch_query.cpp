@@ -18,13 +18,6 @@ using namespace hollin;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& pattern, const std::string& name = {}) {
-    std::string text = pattern;
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    throw EDatabaseError(text);
-}
-
 constexpr const char* kNoStatement = "No SQL statement available";
 constexpr const char* kOpenDataSet = "Cannot perform this operation on an open dataset";
 constexpr const char* kCircularLinks = "Circular datalinks are not allowed";
@@ -124,7 +117,7 @@ void TLarchQuery::SetRequestLive(bool value) {
 }
 
 void TLarchQuery::SetDataSource(TDataSource* source) {
-    if (source && IsLinkedTo(source)) Fail(kCircularLinks);
+    if (source && IsLinkedTo(source)) DatabaseError(kCircularLinks);
     m_link.SetDataSource(source);
 }
 
@@ -154,7 +147,7 @@ TQuerySettings TLarchQuery::MakeSettings() {
 
 void TLarchQuery::PrepareStatement() {
     if (m_statement) return;
-    if (m_text.size() < 2) Fail(kNoStatement);
+    if (m_text.size() < 2) DatabaseError(kNoStatement);
     std::string directory = DatabaseDirectory();
     auto statement = std::make_unique<TDataQuery>();
     statement->SetSettings(MakeSettings());
@@ -163,7 +156,7 @@ void TLarchQuery::PrepareStatement() {
 }
 
 void TLarchQuery::Prepare() {
-    if (Active()) Fail(kOpenDataSet);
+    if (Active()) DatabaseError(kOpenDataSet);
     PrepareStatement();
 }
 
@@ -198,11 +191,11 @@ void TLarchQuery::BindParameters() {
 }
 
 std::string TLarchQuery::ResolveTableFile() {
-    if (m_text.size() < 2) Fail(kNoStatement);
+    if (m_text.size() < 2) DatabaseError(kNoStatement);
     std::string folder = AttachDatabase();  // held while open
     (void)folder;
     PrepareStatement();
-    if (m_statement->Kind() != TStatementKind::Select) Fail(kNoCursor);
+    if (m_statement->Kind() != TStatementKind::Select) DatabaseError(kNoCursor);
     BindParameters();
     m_statement->Execute();
     m_live = m_statement->IsLive();
@@ -213,7 +206,7 @@ void TLarchQuery::SelectInitialIndex() { SelectSlotAtOpen(m_live ? m_statement->
 
 void TLarchQuery::ExecSQL() {
     CheckInactive();
-    if (m_text.size() < 2) Fail(kNoStatement);
+    if (m_text.size() < 2) DatabaseError(kNoStatement);
     PrepareStatement();
     BindParameters();
     m_statement->Execute();

@@ -15,13 +15,6 @@ using namespace hollin;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& pattern, const std::string& name = {}) {
-    std::string text = pattern;
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    throw EDatabaseError(text);
-}
-
 std::vector<std::string> SplitNames(const std::string& list) {
     std::vector<std::string> names;
     std::size_t start = 0;
@@ -91,7 +84,7 @@ std::string TLarchTable::TableFilePath() {
 
 std::string TLarchTable::ResolveTableFile() {
     std::size_t first = m_tableName.find_first_not_of(' ');
-    if (first == std::string::npos) Fail("Missing table name.");
+    if (first == std::string::npos) DatabaseError("Missing table name.");
     std::string folder = AttachDatabase();
     std::string name = m_tableName.substr(first, m_tableName.find_last_not_of(' ') - first + 1);
     return MakeTableFileName(folder + name, ".DAT");
@@ -134,42 +127,25 @@ void TLarchTable::SelectInitialIndex() {
     m_hasRange = false;
 }
 
-void TLarchTable::SetIndexName(const std::string& name) {
+void TLarchTable::SetIndexName(const std::string& name) { ChooseIndex(name, {}); }
+
+void TLarchTable::SetIndexFieldNames(const std::string& names) { ChooseIndex({}, names); }
+
+void TLarchTable::ChooseIndex(const std::string& name, const std::string& fieldNames) {
     if (!Active()) {
         m_indexName = name;
-        m_indexFieldNames.clear();
+        m_indexFieldNames = fieldNames;
         return;
     }
     CheckBrowseMode();
     std::string oldName = m_indexName, oldFields = m_indexFieldNames;
     m_indexName = name;
-    m_indexFieldNames.clear();
+    m_indexFieldNames = fieldNames;
     int slot;
     try {
         slot = ResolveIndexSlot();
     } catch (...) {
-        m_indexName = oldName;
-        m_indexFieldNames = oldFields;
-        throw;
-    }
-    m_hasRange = false;
-    SwitchIndex(slot);
-}
-
-void TLarchTable::SetIndexFieldNames(const std::string& names) {
-    if (!Active()) {
-        m_indexFieldNames = names;
-        m_indexName.clear();
-        return;
-    }
-    CheckBrowseMode();
-    std::string oldName = m_indexName, oldFields = m_indexFieldNames;
-    m_indexFieldNames = names;
-    m_indexName.clear();
-    int slot;
-    try {
-        slot = ResolveIndexSlot();
-    } catch (...) {
+        // An unknown index leaves the one in use.
         m_indexName = oldName;
         m_indexFieldNames = oldFields;
         throw;
@@ -200,14 +176,14 @@ std::vector<uint8_t> TLarchTable::KeyOfValues(KeyBuffer which, const std::vector
 
 void TLarchTable::FindNearest(const std::vector<TFieldValue>& values) {
     CheckBrowseMode();
-    if (ActiveIndex().fieldCount == 0) Fail("No index currently active");
+    if (ActiveIndex().fieldCount == 0) DatabaseError("No index currently active");
     std::vector<uint8_t> key = KeyOfValues(KeyBuffer::Lookup, values, false);
     PositionOnNearest(key);
 }
 
 void TLarchTable::SetRange(const std::vector<TFieldValue>& startValues, const std::vector<TFieldValue>& endValues) {
     CheckBrowseMode();
-    if (ActiveIndex().fieldCount == 0) Fail("No index currently active");
+    if (ActiveIndex().fieldCount == 0) DatabaseError("No index currently active");
     std::vector<uint8_t> start = KeyOfValues(KeyBuffer::RangeStart, startValues, false);
     std::vector<uint8_t> end = KeyOfValues(KeyBuffer::RangeEnd, endValues, true);
     {

@@ -87,6 +87,8 @@ protected:
 
 private:
     int ResolveIndexSlot() const;
+    // Selects the index by name or by its field list (the other one empty).
+    void ChooseIndex(const std::string& name, const std::string& fieldNames);
     std::vector<uint8_t> KeyOfValues(KeyBuffer which, const std::vector<hollin::TFieldValue>& values, bool high);
     TableFileOptions FileOptions() const;
 
