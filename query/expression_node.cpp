@@ -100,4 +100,14 @@ std::unique_ptr<TExpressionNode> MakeNode(int32_t nodeClass, int32_t opCode, con
     return n;
 }
 
+int32_t MirroredComparison(int32_t code) {
+    switch (code) {
+        case op::Lt: return op::Gt;
+        case op::Gt: return op::Lt;
+        case op::Le: return op::Ge;
+        case op::Ge: return op::Le;
+        default: return code;
+    }
+}
+
 }  // namespace larch

@@ -155,4 +155,8 @@ struct TExpressionNode {
 
 std::unique_ptr<TExpressionNode> MakeNode(int32_t nodeClass, int32_t opCode, const std::string& name);
 
+// The comparison with its sides swapped: < and >, <= and >= trade places;
+// every other code stays.
+int32_t MirroredComparison(int32_t code);
+
 }  // namespace larch

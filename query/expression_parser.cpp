@@ -6,6 +6,7 @@
 
 #include "dataset/dataset_errors.h"
 #include "dataset/date_time.h"
+#include "dataset/field_defs.h"
 
 namespace larch {
 
@@ -55,16 +56,6 @@ NodePtr Linkable(NodePtr n) {
     NodePtr wrapper = MakeNode(node::Unary, op::Plus, n->name);
     wrapper->left = std::move(n);
     return wrapper;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // The value of a quoted constant: a doubled delimiter stands for one.
@@ -410,8 +401,8 @@ NodePtr TExpressionParser::ParseQuoted(const TParseContext& context) {
         m_lexer.Next();
         return ParseColumnAfterQualifier(text, false, context);
     }
-    if (EqualsIgnoringCase(text, "TRUE") || EqualsIgnoringCase(text, "FALSE"))
-        return MakeBooleanConstant(text, EqualsIgnoringCase(text, "TRUE"));
+    if (hollin::SameName(std::string(text), "TRUE") || hollin::SameName(std::string(text), "FALSE"))
+        return MakeBooleanConstant(text, hollin::SameName(std::string(text), "TRUE"));
     // The value buffer holds at most kNodeValueSize - 1 characters and the terminator.
     if (value.size() > kNodeValueSize - 1) value.resize(kNodeValueSize - 1);
     NodePtr n = MakeNode(node::Constant, op::None, text);

@@ -13,6 +13,7 @@
 #include "engine/engine_error.h"
 #include "query/expression_eval.h"
 #include "query/filter_parser.h"
+#include "query/expression_node.h"
 
 namespace larch {
 
@@ -30,16 +31,6 @@ constexpr int kMaxDecodeDepth = 512;
 
 [[noreturn]] void NotUsable(const std::string& name) {
     hollin::DatabaseErrorFmt("Field '%s' cannot be used in a filter expression", {name});
-}
-
-int32_t Mirror(int32_t code) {
-    switch (code) {
-        case op::Lt: return op::Gt;
-        case op::Gt: return op::Lt;
-        case op::Le: return op::Ge;
-        case op::Ge: return op::Le;
-        default: return code;
-    }
 }
 
 bool IsComparison(int32_t code) { return code >= op::Eq && code <= op::Le; }
@@ -197,7 +188,7 @@ private:
         if (left == nullptr || right == nullptr) Malformed();
         if (right->kind == TExprNode::Field && left->kind != TExprNode::Field) {
             std::swap(left, right);
-            code = Mirror(code);
+            code = MirroredComparison(code);
         }
         if (left->kind == TExprNode::Operator || right->kind == TExprNode::Operator) Malformed();
         // The left side names a field however it was written ('Event' too).

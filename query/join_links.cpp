@@ -10,6 +10,7 @@
 #include "query/sql_lexer.h"
 #include "query/type_rules.h"
 #include "query/where_rewrite.h"
+#include "query/expression_node.h"
 
 namespace larch {
 
@@ -35,16 +36,6 @@ bool IsLink(const TExpressionNode& n, const std::vector<TSourceDataFile*>& table
     leftTable = PositionOf(tables, *l.begin());
     rightTable = PositionOf(tables, *r.begin());
     return leftTable >= 0 && rightTable >= 0;
-}
-
-int32_t Mirrored(int32_t code) {
-    switch (code) {
-        case op::Lt: return op::Gt;
-        case op::Gt: return op::Lt;
-        case op::Le: return op::Ge;
-        case op::Ge: return op::Le;
-        default: return code;
-    }
 }
 
 void CheckSides(const TExpressionNode& n) {
@@ -99,7 +90,7 @@ TConditionPlan PlanCondition(std::unique_ptr<TExpressionNode> condition, const s
         // The later table filters by the link: its column goes to the left.
         if (a < b) {
             std::swap(part->left, part->right);
-            part->opCode = Mirrored(part->opCode);
+            part->opCode = MirroredComparison(part->opCode);
         }
         const int target = std::max(a, b);
         if (part->joinKind == join_kind::LeftOuter || part->joinKind == join_kind::RightOuter)

@@ -11,6 +11,7 @@
 #include "query/result_names.h"
 #include "query/sql_lexer.h"
 #include "query/where_rewrite.h"
+#include "dataset/field_defs.h"
 
 namespace larch {
 
@@ -19,16 +20,6 @@ namespace {
 constexpr std::size_t kMaxDistinctColumns = 16;
 constexpr uint8_t kMaxStringResultSize = 251;
 constexpr uint8_t kMaxOtherResultSize = 250;
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
@@ -98,7 +89,7 @@ ColumnResolver TDataQuery::Execution::Resolver() const {
     return [result](TExpressionNode& column) -> bool {
         const std::string name = ColumnNameOf(column);
         for (const auto& table : result->sourceTables) {
-            if (!column.tableCorrelation.empty() && !SameName(table->correlationName, column.tableCorrelation))
+            if (!column.tableCorrelation.empty() && !hollin::SameName(table->correlationName, column.tableCorrelation))
                 continue;
             if (!table->file) return false;
             if (const FieldDescriptor* field = table->file->FindField(name)) {
@@ -200,7 +191,7 @@ void TDataQuery::Execution::AnalyseSelect() {
     grouped = pureAggregate || !r.groupBy.empty();
     for (const TResultDataField& item : r.resultFields) {
         const std::string name = BaseResultName(item);
-        if (SameName(name, kRowNumberName))
+        if (hollin::SameName(name, kRowNumberName))
             TSqlLexer::RaiseError("Invalid use of reserved field name " + Quoted(name) + "in source columns");
         if (!grouped && item.aggregate != TAggregateKind::None)
             TSqlLexer::RaiseError("Invalid use of aggregate function for column " + Quoted(item.sourceText) +
@@ -220,7 +211,7 @@ void TDataQuery::Execution::AnalyseSelect() {
         const std::string& correlation = item.expression->tableCorrelation;
         bool found = false;
         for (const auto& table : r.sourceTables) {
-            if (!correlation.empty() && !SameName(table->correlationName, correlation)) continue;
+            if (!correlation.empty() && !hollin::SameName(table->correlationName, correlation)) continue;
             found = true;
             for (const FieldDescriptor& field : table->file->Fields()) {
                 TResultDataField column;
@@ -247,7 +238,7 @@ void TDataQuery::Execution::AnalyseSelect() {
     }
     resultNames = AssignResultNames(r.resultFields);
     for (const std::string& name : resultNames) {
-        if (SameName(name, kRowNumberName))
+        if (hollin::SameName(name, kRowNumberName))
             TSqlLexer::RaiseError("Invalid use of reserved field name " + Quoted(name) + "in source columns");
     }
 
@@ -272,13 +263,13 @@ void TDataQuery::Execution::ResolveOrderAndGroup() {
         }
         for (int i = 0; i < count; ++i) {
             const TResultDataField& item = r.resultFields[static_cast<std::size_t>(i)];
-            if (!item.isExpression && SameName(item.columnName, column) &&
-                (correlation.empty() || SameName(item.expression->sourceTable->correlationName, correlation)))
+            if (!item.isExpression && hollin::SameName(item.columnName, column) &&
+                (correlation.empty() || hollin::SameName(item.expression->sourceTable->correlationName, correlation)))
                 return i;
         }
         if (correlation.empty()) {
             for (int i = 0; i < count; ++i)
-                if (SameName(resultNames[static_cast<std::size_t>(i)], column)) return i;
+                if (hollin::SameName(resultNames[static_cast<std::size_t>(i)], column)) return i;
         }
         TSqlLexer::RaiseError("Invalid column name " + Quoted(column) + " or table correlation name " +
                               Quoted(correlation) + " specified in " + clause);

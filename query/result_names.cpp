@@ -1,20 +1,11 @@
 // The names of result columns.
 #include "query/result_names.h"
+#include "dataset/field_defs.h"
 
 
 namespace larch {
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
 
 const char* AggregatePrefix(TAggregateKind kind) {
     switch (kind) {
@@ -29,7 +20,7 @@ const char* AggregatePrefix(TAggregateKind kind) {
 
 bool Taken(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& other : names)
-        if (SameName(other, name)) return true;
+        if (hollin::SameName(other, name)) return true;
     return false;
 }
 

@@ -4,20 +4,11 @@
 
 #include "query/node_store.h"
 #include "query/type_rules.h"
+#include "query/expression_node.h"
 
 namespace larch {
 
 namespace {
-
-int32_t Mirrored(int32_t code) {
-    switch (code) {
-        case op::Lt: return op::Gt;
-        case op::Gt: return op::Lt;
-        case op::Le: return op::Ge;
-        case op::Ge: return op::Le;
-        default: return code;
-    }
-}
 
 const char* OperatorWord(int32_t code) {
     switch (code) {
@@ -100,7 +91,7 @@ void CollectTables(const TExpressionNode& n, std::set<TSourceDataFile*>& tables)
 void TurnComparisonsAround(TExpressionNode& root) {
     if (IsComparisonNode(root) && root.left && root.right && !HasColumns(*root.left) && HasColumns(*root.right)) {
         std::swap(root.left, root.right);
-        root.opCode = Mirrored(root.opCode);
+        root.opCode = MirroredComparison(root.opCode);
         root.name = OperatorWord(root.opCode);
     }
     if (root.left) TurnComparisonsAround(*root.left);
