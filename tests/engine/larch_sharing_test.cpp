@@ -18,6 +18,7 @@
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -26,14 +27,7 @@ using testing::AddEvent;
 using testing::EventCursor;
 using testing::TestFolder;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 // Runs `body` in a child process; its return value is the exit status.
 pid_t Spawn(const std::function<int()>& body) {

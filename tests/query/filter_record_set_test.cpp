@@ -17,6 +17,7 @@
 #include "tests/query/filter_fixtures.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"
+#include "tests/support/engine_error_code.h"
 
 namespace larch {
 namespace {
@@ -26,14 +27,7 @@ using testing::AddPerson;
 using testing::Person;
 using testing::TestFolder;
 
-int CodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ELarchEngineError& e) {
-        return e.ErrorCode();
-    }
-    return 0;
-}
+using testing::CodeOf;
 
 // The record IDs in a set of `file`.
 std::vector<int32_t> IdsOf(TDataFile& file, const RecordSet& set) {
