@@ -74,7 +74,7 @@ void TFilterLexer::Next() {
     if (c == '=') {
         ++m_position;
         m_token = FilterToken::Eq;
-        m_tokenText = "=";
+        m_tokenText.assign(1, '=');
         return;
     }
     if (c == '>') {

@@ -92,7 +92,7 @@ TExprNode* TExprParser::Primary() {
             } else if (hollin::SameName(m_lexer.Text(), m_trueWord) || hollin::SameName(m_lexer.Text(), m_falseWord)) {
                 node = m_expr.NewNode(TExprNode::Constant);
                 node->fromBoolWord = true;
-                node->value = hollin::SameName(m_lexer.Text(), m_trueWord) ? "1" : "0";
+                node->value.assign(1, hollin::SameName(m_lexer.Text(), m_trueWord) ? '1' : '0');
             } else {
                 node = m_expr.NewNode(TExprNode::Field);
                 node->value = m_lexer.Text();
