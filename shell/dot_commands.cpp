@@ -221,7 +221,7 @@ void RunDotCommand(ShellContext& context, const std::string& line) {
         std::vector<std::string> words = Arguments(rest, 1, ".schema TABLE");
         for (const std::string& l : DescribeTable(words[0], context.folder)) out << l << "\n";
     } else if (SameName(command, ".create")) {
-        CreateTableFromSpec(ParseCreate(rest), context.folder);
+        CreateTableFromCommand(ParseCreate(rest), context.folder);
     } else if (SameName(command, ".index")) {
         auto [table, index] = ParseIndex(rest);
         AddIndex(table, index, context.folder);

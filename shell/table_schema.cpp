@@ -174,13 +174,13 @@ std::string TypeText(TFieldType type, int size) {
     return "UNKNOWN";
 }
 
-TableSpec ParseCreate(const std::string& text) {
+CreateCommand ParseCreate(const std::string& text) {
     Tokens tokens(text);
-    TableSpec spec;
-    spec.table = tokens.Name("a table name");
+    CreateCommand command;
+    command.table = tokens.Name("a table name");
     tokens.Expect("(");
     while (true) {
-        FieldSpec field;
+        FieldClause field;
         field.name = tokens.Name("a field name");
         std::string word = tokens.Name("a field type");
         const TypeWord* type = nullptr;
@@ -198,33 +198,33 @@ TableSpec ParseCreate(const std::string& text) {
             tokens.Expect("NULL");
             field.required = true;
         }
-        spec.fields.push_back(field);
+        command.fields.push_back(field);
         if (tokens.Accept(")")) break;
         tokens.Expect(",");
     }
     while (!tokens.AtEnd()) {
         if (tokens.Accept("PRIMARY")) {
-            if (spec.hasPrimary) throw std::runtime_error("more than one PRIMARY index");
-            spec.hasPrimary = true;
-            spec.primary.fields = FieldList(tokens);
-            spec.primary.options = ixPrimary | IndexOptions(tokens, false);
+            if (command.hasPrimary) throw std::runtime_error("more than one PRIMARY index");
+            command.hasPrimary = true;
+            command.primary.fields = FieldList(tokens);
+            command.primary.options = ixPrimary | IndexOptions(tokens, false);
         } else if (tokens.Accept("INDEX")) {
-            IndexSpec index;
+            IndexClause index;
             index.name = tokens.Name("an index name");
             index.fields = FieldList(tokens);
             index.options = IndexOptions(tokens, true);
-            spec.indexes.push_back(index);
+            command.indexes.push_back(index);
         } else {
             throw std::runtime_error("expected PRIMARY or INDEX at " + tokens.Where());
         }
     }
-    return spec;
+    return command;
 }
 
-std::pair<std::string, IndexSpec> ParseIndex(const std::string& text) {
+std::pair<std::string, IndexClause> ParseIndex(const std::string& text) {
     Tokens tokens(text);
     std::string table = tokens.Name("a table name");
-    IndexSpec index;
+    IndexClause index;
     index.name = tokens.Name("an index name");
     index.fields = FieldList(tokens);
     index.options = IndexOptions(tokens, true);
@@ -232,17 +232,17 @@ std::pair<std::string, IndexSpec> ParseIndex(const std::string& text) {
     return {table, index};
 }
 
-void CreateTableFromSpec(const TableSpec& spec, const std::string& folder) {
+void CreateTableFromCommand(const CreateCommand& command, const std::string& folder) {
     TLarchTable table;
     table.SetDatabaseName(folder);
-    table.SetTableName(spec.table);
+    table.SetTableName(command.table);
     // Creating replaces files of the same name: an existing table is refused.
-    if (table.Exists()) throw std::runtime_error("table \"" + spec.table + "\" already exists");
-    for (const FieldSpec& f : spec.fields) table.FieldDefs().Add(f.name, f.type, f.size, f.required);
+    if (table.Exists()) throw std::runtime_error("table \"" + command.table + "\" already exists");
+    for (const FieldClause& f : command.fields) table.FieldDefs().Add(f.name, f.type, f.size, f.required);
     // The first definition is the primary index; one without fields means none.
-    if (spec.hasPrimary) table.IndexDefs().Add("", spec.primary.fields, spec.primary.options);
-    else if (!spec.indexes.empty()) table.IndexDefs().Add("", "", 0);
-    for (const IndexSpec& i : spec.indexes) table.IndexDefs().Add(i.name, i.fields, i.options);
+    if (command.hasPrimary) table.IndexDefs().Add("", command.primary.fields, command.primary.options);
+    else if (!command.indexes.empty()) table.IndexDefs().Add("", "", 0);
+    for (const IndexClause& i : command.indexes) table.IndexDefs().Add(i.name, i.fields, i.options);
     table.CreateTable();
 }
 
@@ -271,7 +271,7 @@ std::vector<std::string> DescribeTable(const std::string& name, const std::strin
     return lines;
 }
 
-void AddIndex(const std::string& name, const IndexSpec& added, const std::string& folder) {
+void AddIndex(const std::string& name, const IndexClause& added, const std::string& folder) {
     TLarchTable table;
     OpenForReading(table, name, folder);
     std::vector<FieldDescriptor> fields = table.DataFile()->Fields();

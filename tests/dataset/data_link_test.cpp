@@ -226,7 +226,7 @@ TEST_F(DataLinkTest, DestroyingEitherSideDetaches) {
     EXPECT_FALSE(link->Active());
     ds.Next();  // the dataset no longer knows the source
     {
-        auto dataSet = std::make_unique<MemoryDataSet>(std::vector<ColumnSpec>{{"N", ftInteger}});
+        auto dataSet = std::make_unique<MemoryDataSet>(std::vector<ColumnDef>{{"N", ftInteger}});
         TDataSource s;
         s.SetDataSet(dataSet.get());
         dataSet->Open();

@@ -12,7 +12,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::vector<ColumnSpec> People() { return {{"Name", ftString, 20}, {"Age", ftInteger}}; }
+std::vector<ColumnDef> People() { return {{"Name", ftString, 20}, {"Age", ftInteger}}; }
 
 // A dataset of Ann, Bob, Cy that records its events by name.
 class DataSetTest : public ::testing::Test {

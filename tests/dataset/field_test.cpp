@@ -13,7 +13,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-std::vector<ColumnSpec> AllTypes() {
+std::vector<ColumnDef> AllTypes() {
     return {{"Name", ftString, 10},     {"Count", ftSmallint},   {"Big", ftInteger},
             {"W", ftWord},              {"Flag", ftBoolean},     {"Amount", ftFloat},
             {"Money", ftCurrency},      {"Dec", ftBCD, 2},       {"Day", ftDate},

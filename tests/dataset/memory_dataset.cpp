@@ -39,8 +39,8 @@ private:
     TMemoryStream m_data;
 };
 
-MemoryDataSet::MemoryDataSet(std::vector<ColumnSpec> columns) : m_columns(std::move(columns)) {
-    for (const ColumnSpec& column : m_columns) {
+MemoryDataSet::MemoryDataSet(std::vector<ColumnDef> columns) : m_columns(std::move(columns)) {
+    for (const ColumnDef& column : m_columns) {
         m_offsets.push_back(m_imageSize);
         m_imageSize += 1 + ColumnWidth(column);
     }
@@ -48,7 +48,7 @@ MemoryDataSet::MemoryDataSet(std::vector<ColumnSpec> columns) : m_columns(std::m
 
 MemoryDataSet::~MemoryDataSet() { Close(); }
 
-std::size_t MemoryDataSet::ColumnWidth(const ColumnSpec& column) const {
+std::size_t MemoryDataSet::ColumnWidth(const ColumnDef& column) const {
     if (IsBlobType(column.type)) return 4;
     TField probe(column.name, column.type, column.size);
     return probe.DataSize();
@@ -118,7 +118,7 @@ void MemoryDataSet::InternalOpen() {
 void MemoryDataSet::InternalClose() { m_open = false; }
 
 void MemoryDataSet::InternalInitFieldDefs() {
-    for (const ColumnSpec& column : m_columns) {
+    for (const ColumnDef& column : m_columns) {
         FieldDefs().Add(column.name, column.type, column.size).SetReadOnly(column.readOnly);
     }
 }

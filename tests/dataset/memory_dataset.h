@@ -11,7 +11,7 @@
 
 namespace hollin::test {
 
-struct ColumnSpec {
+struct ColumnDef {
     std::string name;
     TFieldType type;
     int size = 0;
@@ -25,7 +25,7 @@ struct ColumnSpec {
 // blob: int32 slot number), then the record ID (int32) and the bookmark flag.
 class MemoryDataSet : public TDataSet {
 public:
-    explicit MemoryDataSet(std::vector<ColumnSpec> columns);
+    explicit MemoryDataSet(std::vector<ColumnDef> columns);
     ~MemoryDataSet() override;
 
     // Appends a stored record directly (before or after Open; call Refresh
@@ -92,13 +92,13 @@ private:
         std::vector<uint8_t> image;
     };
 
-    std::size_t ColumnWidth(const ColumnSpec& column) const;
+    std::size_t ColumnWidth(const ColumnDef& column) const;
     std::size_t Offset(const TField& field) const;
     int IndexOfId(int32_t id) const;
     void ReadRow(int index, TRecordBuffer buffer) const;
     int32_t StoreBlob(std::vector<uint8_t> bytes);
 
-    std::vector<ColumnSpec> m_columns;
+    std::vector<ColumnDef> m_columns;
     std::vector<std::size_t> m_offsets;
     std::size_t m_imageSize = 0;
     std::vector<Row> m_rows;

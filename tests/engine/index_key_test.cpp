@@ -18,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct FieldSpec {
+struct FieldShape {
     const char* name;
     uint8_t type;
     uint8_t subType;
@@ -26,17 +26,17 @@ struct FieldSpec {
 };
 
 // Descriptors with the record layout: AutoInc at 5, the others from 9 on.
-std::vector<FieldDescriptor> MakeFields(std::initializer_list<FieldSpec> specs, std::size_t* recordSize = nullptr) {
+std::vector<FieldDescriptor> MakeFields(std::initializer_list<FieldShape> shapes, std::size_t* recordSize = nullptr) {
     std::vector<FieldDescriptor> fields;
     uint16_t offset = 9;
-    for (const FieldSpec& spec : specs) {
+    for (const FieldShape& shape : shapes) {
         FieldDescriptor f;
         f.number = static_cast<uint16_t>(fields.size() + 1);
-        f.name = spec.name;
-        f.physType = spec.type;
-        f.subType = spec.subType;
-        f.size = spec.size;
-        f.width = StoredWidth(spec.type, spec.size);
+        f.name = shape.name;
+        f.physType = shape.type;
+        f.subType = shape.subType;
+        f.size = shape.size;
+        f.width = StoredWidth(shape.type, shape.size);
         if (f.IsAutoInc()) {
             f.offset = 5;
         } else {

@@ -267,7 +267,7 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
     TLarchTable table;
     table.SetDatabaseName(folder.path());
     table.SetTableName("Hollin.DAT");
-    struct FieldSpec {
+    struct FieldRow {
         const char* name;
         hollin::TFieldType type;
         int size;
@@ -281,7 +281,7 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
                   {"Zip", hollin::ftString, 10, false},        {"State", hollin::ftString, 2, false},
                   {"City", hollin::ftString, 15, false},       {"Address", hollin::ftString, 25, false},
                   {"Photo", hollin::ftBlob, 0, false}};
-    struct IndexSpec {
+    struct IndexRow {
         const char* name;
         const char* fields;
         TIndexOptions options;
@@ -290,8 +290,8 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
                    {"LastName", "LastName", ixCaseInsensitive},
                    {"FirstName", "FirstName", ixCaseInsensitive},
                    {"Edate", "EventDate;Event;FirstName;LastName", 0}};
-    for (const FieldSpec& f : fields) table.FieldDefs().Add(f.name, f.type, f.size, f.required);
-    for (const IndexSpec& i : indexes) table.IndexDefs().Add(i.name, i.fields, i.options);
+    for (const FieldRow& f : fields) table.FieldDefs().Add(f.name, f.type, f.size, f.required);
+    for (const IndexRow& i : indexes) table.IndexDefs().Add(i.name, i.fields, i.options);
     EXPECT_FALSE(table.Exists());
     table.CreateTable();
     EXPECT_EQ(std::filesystem::file_size(folder / "Hollin.DAT"), 13183u);
@@ -303,10 +303,10 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
     AddEvent(table, "Ann", "Smith");
     table.Close();
     uint16_t number = 1;
-    for (const FieldSpec& f : fields) {
+    for (const FieldRow& f : fields) {
         table.RestructureFieldDefs().Add(f.name, f.type, f.size, f.required, "", "", "", "", number++);
     }
-    for (const IndexSpec& i : indexes) table.RestructureIndexDefs().Add(i.name, i.fields, i.options, 0);
+    for (const IndexRow& i : indexes) table.RestructureIndexDefs().Add(i.name, i.fields, i.options, 0);
     EXPECT_EQ(table.RestructureTable(0, 0, 1, 0, false, "", "", 512, true), RestructurePath::AttributesOnly);
     for (const char* backup : {"Hollin.DBK", "Hollin.IBK", "Hollin.BBK"}) {
         EXPECT_FALSE(std::filesystem::exists(folder / backup)) << backup;

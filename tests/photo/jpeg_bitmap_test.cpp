@@ -91,7 +91,7 @@ TEST_F(JPEGBitmapTest, LoadingReportsItsProgressTexts)
 {
     TJPEGBitmap bitmap;
     Record(bitmap);
-    TMemoryStream stream(testing::MakeJpeg(testing::JpegSpec{}));
+    TMemoryStream stream(testing::MakeJpeg(testing::JpegFixture{}));
     bitmap.LoadFromStream(stream);
     EXPECT_EQ(bitmap.Image().size(), QSize(32, 24));
     ASSERT_GE(steps.size(), 3u);
@@ -137,7 +137,7 @@ TEST_F(JPEGBitmapTest, TheFirstStreamCodecIsTheSharedDefaultUntilDestroyed)
 
     // Without one, the bitmap makes an ownerless default and keeps using it.
     TJPEGBitmap bitmap;
-    TMemoryStream stream(testing::MakeJpeg(testing::JpegSpec{}));
+    TMemoryStream stream(testing::MakeJpeg(testing::JpegFixture{}));
     bitmap.LoadFromStream(stream);
     TJPEGStreamDecompressor* made = TJPEGStreamDecompressor::DefaultDecompressor();
     ASSERT_NE(made, nullptr);
@@ -153,16 +153,16 @@ TEST_F(JPEGBitmapTest, LoadingUsesTheDefaultDecompressorAndRestoresItsHandler)
     std::string comment;
     codec.OnJPEGComment = [&](TJPEGDecompressor&, const std::string& text) { comment = text; };
 
-    testing::JpegSpec spec;
-    spec.Markers = {{JPEG_COM, "seen by the default"}};
+    testing::JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, "seen by the default"}};
     TJPEGBitmap bitmap;
-    TMemoryStream stream(testing::MakeJpeg(spec));
+    TMemoryStream stream(testing::MakeJpeg(fixture));
     bitmap.LoadFromStream(stream);
     EXPECT_EQ(comment, "seen by the default");
     EXPECT_GT(ownReports, 0);
 
     const int during = ownReports;
-    TMemoryStream again(testing::MakeJpeg(spec));
+    TMemoryStream again(testing::MakeJpeg(fixture));
     codec.DecompressBitmap(again);
     EXPECT_GT(ownReports, during);  // its own handler is back
 }

@@ -17,7 +17,7 @@ namespace hollin {
 namespace {
 
 using testing::Bytes;
-using testing::JpegSpec;
+using testing::JpegFixture;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -28,10 +28,10 @@ QRgb TopRedBottomBlue(int, int y)
 
 Bytes TruncatedJpeg()
 {
-    JpegSpec spec;
-    spec.Width = 64;
-    spec.Height = 64;
-    const Bytes whole = testing::MakeJpeg(spec);
+    JpegFixture fixture;
+    fixture.Width = 64;
+    fixture.Height = 64;
+    const Bytes whole = testing::MakeJpeg(fixture);
     return Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
 }
 
@@ -77,9 +77,9 @@ TEST_F(DecompressorTest, GreyPaletteIsAQuarterSineWave)
 
 TEST_F(DecompressorTest, GreyJpegGivesEightBitsOverTheSinePalette)
 {
-    JpegSpec spec;
-    spec.Grey = true;
-    const Bytes jpeg = testing::MakeJpeg(spec, [](int, int) { return qRgb(128, 128, 128); });
+    JpegFixture fixture;
+    fixture.Grey = true;
+    const Bytes jpeg = testing::MakeJpeg(fixture, [](int, int) { return qRgb(128, 128, 128); });
 
     const TDIB dib = DecodeDIB(jpeg);
     EXPECT_EQ(dib.BitCount, 8);
@@ -95,7 +95,7 @@ TEST_F(DecompressorTest, GreyJpegGivesEightBitsOverTheSinePalette)
 TEST_F(DecompressorTest, GreyScaleOutputTurnsAColourJpegGrey)
 {
     decoder.SetGrayScaleOutput(true);
-    const QImage image = Decode(testing::MakeJpeg(JpegSpec{}));
+    const QImage image = Decode(testing::MakeJpeg(JpegFixture{}));
     EXPECT_EQ(image.format(), QImage::Format_Indexed8);
     EXPECT_EQ(image.colorCount(), 64);
 }
@@ -125,7 +125,7 @@ TEST_F(DecompressorTest, OutputModeFollowsGreyFlagsThenTheScreen)
 
 TEST_F(DecompressorTest, TrueColourRowsAreBottomUpBlueGreenRed)
 {
-    const Bytes jpeg = testing::MakeJpeg(JpegSpec{}, TopRedBottomBlue);
+    const Bytes jpeg = testing::MakeJpeg(JpegFixture{}, TopRedBottomBlue);
     const TDIB dib = DecodeDIB(jpeg);
     ASSERT_EQ(dib.BitCount, 24);
     ASSERT_EQ(dib.RowBytes(), 96u);
@@ -148,7 +148,7 @@ TEST_F(DecompressorTest, PaletteScreenQuantisesToColoursIn8bitMode)
     for (bool twoPass : {true, false}) {
         decoder.SetTwoPassQuantize(twoPass);
         decoder.SetColoursIn8bitMode(32);
-        const QImage image = Decode(testing::MakeJpeg(JpegSpec{}, TopRedBottomBlue));
+        const QImage image = Decode(testing::MakeJpeg(JpegFixture{}, TopRedBottomBlue));
         EXPECT_EQ(image.format(), QImage::Format_Indexed8);
         EXPECT_LE(image.colorCount(), 32);
         EXPECT_LT(testing::CompareImages(image, testing::MakeImage(32, 24, TopRedBottomBlue)).Mean, 12.0);
@@ -161,11 +161,11 @@ TEST_F(DecompressorTest, SixteenColourScreenPacksTwoPixelsPerByteHighNibbleFirst
     // Width 7, columns alternately black and white: a nibble in the wrong
     // half of its byte shows the wrong one.
     auto stripes = [](int x, int) { return x % 2 == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255); };
-    JpegSpec spec;
-    spec.Width = 7;
-    spec.Height = 8;
-    spec.Quality = 100;
-    const TDIB dib = DecodeDIB(testing::MakeJpeg(spec, stripes));
+    JpegFixture fixture;
+    fixture.Width = 7;
+    fixture.Height = 8;
+    fixture.Quality = 100;
+    const TDIB dib = DecodeDIB(testing::MakeJpeg(fixture, stripes));
     ASSERT_EQ(dib.BitCount, 4);
     EXPECT_EQ(dib.RowBytes(), 4u);
     ASSERT_LE(dib.ColourTable.size(), 16u);
@@ -180,9 +180,9 @@ TEST_F(DecompressorTest, SixteenColourScreenPacksTwoPixelsPerByteHighNibbleFirst
 
 TEST_F(DecompressorTest, GreyImageInAColourModeIsRefused)
 {
-    JpegSpec spec;
-    spec.Grey = true;
-    TMemoryStream stream(testing::MakeJpeg(spec));
+    JpegFixture fixture;
+    fixture.Grey = true;
+    TMemoryStream stream(testing::MakeJpeg(fixture));
     try {
         decoder.DecompressToDIB(stream, TJPEGOutputMode::omTrueColour);
         FAIL() << "no error";
@@ -219,21 +219,21 @@ TEST_F(DecompressorTest, TraceLevelAboveTwoShowsEveryWarning)
 TEST_F(DecompressorTest, TraceMessagesUpToTraceLevelAreShown)
 {
     CollectMessages();
-    Decode(testing::MakeJpeg(JpegSpec{}));
+    Decode(testing::MakeJpeg(JpegFixture{}));
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(decoder.Warnings(), 0);
 
     decoder.SetTrace_Level(1);
-    Decode(testing::MakeJpeg(JpegSpec{}));
+    Decode(testing::MakeJpeg(JpegFixture{}));
     EXPECT_THAT(messages, ::testing::Contains("Start of Image"));
     EXPECT_EQ(decoder.Warnings(), 0);
 }
 
 TEST_F(DecompressorTest, HostileBytesFailWithTheirTextAndTheDecoderStaysUsable)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_COM, std::string(300, 'c')}};
-    const Bytes good = testing::MakeJpeg(spec);
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, std::string(300, 'c')}};
+    const Bytes good = testing::MakeJpeg(fixture);
 
     Bytes huge = good;
     const std::size_t sof = testing::FindMarker(huge, 0xC0);
@@ -269,11 +269,11 @@ TEST_F(DecompressorTest, HostileBytesFailWithTheirTextAndTheDecoderStaysUsable)
 
 TEST_F(DecompressorTest, LibraryMemoryBeyondItsLimitIsOutOfMemory)
 {
-    JpegSpec spec;
-    spec.Width = 256;
-    spec.Height = 256;
-    spec.Progressive = true;  // the library keeps every coefficient: about 200 KB here
-    const Bytes jpeg = testing::MakeJpeg(spec);
+    JpegFixture fixture;
+    fixture.Width = 256;
+    fixture.Height = 256;
+    fixture.Progressive = true;  // the library keeps every coefficient: about 200 KB here
+    const Bytes jpeg = testing::MakeJpeg(fixture);
     decoder.SetMaxLibraryMemory(100 * 1024);
     EXPECT_THROW(Decode(jpeg), EOutOfMemory);
     decoder.SetMaxLibraryMemory(64L * 1024 * 1024);
@@ -282,21 +282,21 @@ TEST_F(DecompressorTest, LibraryMemoryBeyondItsLimitIsOutOfMemory)
 
 TEST_F(DecompressorTest, CommentReachesOnJPEGCommentOnceAndEmptyOnesNot)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_COM, ""}, {JPEG_COM, "Grandma's 80th"}};
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, ""}, {JPEG_COM, "Grandma's 80th"}};
     std::vector<std::string> comments;
     decoder.OnJPEGComment = [&](TJPEGDecompressor& sender, const std::string& text) {
         EXPECT_EQ(&sender, &decoder);
         comments.push_back(text);
     };
-    Decode(testing::MakeJpeg(spec));
+    Decode(testing::MakeJpeg(fixture));
     EXPECT_THAT(comments, ElementsAre("Grandma's 80th"));
 }
 
 TEST_F(DecompressorTest, ApplicationMarkersReachOnJPEGMarkerAndAreSkippedUnlessRead)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_APP0 + 1, "Exif\0\0data"}, {JPEG_APP0 + 14, "Adobe-ish"}, {JPEG_APP0 + 15, "last"}};
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_APP0 + 1, "Exif\0\0data"}, {JPEG_APP0 + 14, "Adobe-ish"}, {JPEG_APP0 + 15, "last"}};
     std::vector<int> seen;
     std::vector<std::string> read;
     decoder.OnJPEGMarker = [&](TJPEGDecompressor&, int marker, bool& done) {
@@ -306,7 +306,7 @@ TEST_F(DecompressorTest, ApplicationMarkersReachOnJPEGMarkerAndAreSkippedUnlessR
             done = true;
         }
     };
-    EXPECT_EQ(Decode(testing::MakeJpeg(spec)).size(), QSize(32, 24));
+    EXPECT_EQ(Decode(testing::MakeJpeg(fixture)).size(), QSize(32, 24));
     EXPECT_THAT(seen, ElementsAre(1, 15));  // APP0 (JFIF) and APP14 stay with the library
     EXPECT_THAT(read, ElementsAre("last"));
     EXPECT_THROW(decoder.ReadMarkerData(), EJPEGError);
@@ -314,9 +314,9 @@ TEST_F(DecompressorTest, ApplicationMarkersReachOnJPEGMarkerAndAreSkippedUnlessR
 
 TEST_F(DecompressorTest, AnyInputBufferSizeGivesTheSamePictureAndComment)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_COM, std::string(5000, 'x') + "end"}, {JPEG_APP0 + 2, std::string(9000, 'a')}};
-    const Bytes jpeg = testing::MakeJpeg(spec);
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, std::string(5000, 'x') + "end"}, {JPEG_APP0 + 2, std::string(9000, 'a')}};
+    const Bytes jpeg = testing::MakeJpeg(fixture);
     const QImage expected = Decode(jpeg);
     for (std::size_t size : {1u, 3u, 4096u, 100000u}) {
         decoder.SetInputBufferSize(size);
@@ -329,10 +329,10 @@ TEST_F(DecompressorTest, AnyInputBufferSizeGivesTheSamePictureAndComment)
 
 TEST_F(DecompressorTest, StreamIsLeftJustAfterTheImage)
 {
-    JpegSpec small;
+    JpegFixture small;
     small.Width = 8;
     small.Height = 8;
-    Bytes both = testing::MakeJpeg(JpegSpec{});
+    Bytes both = testing::MakeJpeg(JpegFixture{});
     const Bytes second = testing::MakeJpeg(small);
     both.insert(both.end(), second.begin(), second.end());
     TMemoryStream stream(both);
@@ -344,10 +344,10 @@ TEST_F(DecompressorTest, StreamIsLeftJustAfterTheImage)
 
 TEST_F(DecompressorTest, InputBufferCannotChangeWhileItHoldsBytes)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_COM, "hello"}};
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, "hello"}};
     decoder.OnJPEGComment = [&](TJPEGDecompressor&, const std::string&) { decoder.SetInputBufferSize(10); };
-    EXPECT_EQ(FailureOf(testing::MakeJpeg(spec)), "Cannot change buffer size while buffer is in use");
+    EXPECT_EQ(FailureOf(testing::MakeJpeg(fixture)), "Cannot change buffer size while buffer is in use");
     EXPECT_THROW(decoder.SetInputBufferSize(0), EJPEGError);
     decoder.SetInputBufferSize(10);
     EXPECT_EQ(decoder.InputBufferSize(), 10u);
@@ -357,10 +357,10 @@ TEST_F(DecompressorTest, ProgressRisesToOneHundred)
 {
     std::vector<int> reported;
     decoder.OnProgressReport = [&](TJPEGBase& sender) { reported.push_back(sender.PercentDone()); };
-    JpegSpec spec;
-    spec.Progressive = true;
-    spec.Height = 200;
-    Decode(testing::MakeJpeg(spec));
+    JpegFixture fixture;
+    fixture.Progressive = true;
+    fixture.Height = 200;
+    Decode(testing::MakeJpeg(fixture));
     ASSERT_GE(reported.size(), 3u);
     EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
     EXPECT_EQ(reported.back(), 100);
@@ -369,7 +369,7 @@ TEST_F(DecompressorTest, ProgressRisesToOneHundred)
 
 TEST_F(DecompressorTest, AbortFromAnEventStopsWithUserInterrupt)
 {
-    const Bytes jpeg = testing::MakeJpeg(JpegSpec{});
+    const Bytes jpeg = testing::MakeJpeg(JpegFixture{});
     decoder.OnProgressReport = [&](TJPEGBase& sender) { sender.Abort(); };
     EXPECT_EQ(FailureOf(jpeg), "User Interrupt");
     decoder.OnProgressReport = nullptr;
@@ -384,26 +384,26 @@ TEST_F(DecompressorTest, AbortFromAnEventStopsWithUserInterrupt)
 
 TEST_F(DecompressorTest, AnExceptionFromAHandlerPassesOn)
 {
-    JpegSpec spec;
-    spec.Markers = {{JPEG_COM, "x"}};
+    JpegFixture fixture;
+    fixture.Markers = {{JPEG_COM, "x"}};
     decoder.OnJPEGComment = [](TJPEGDecompressor&, const std::string&) { throw std::logic_error("handler failed"); };
     EXPECT_THROW(
         {
             try {
-                Decode(testing::MakeJpeg(spec));
+                Decode(testing::MakeJpeg(fixture));
             } catch (const std::logic_error& error) {
                 EXPECT_STREQ(error.what(), "handler failed");
                 throw;
             }
         },
         std::logic_error);
-    decoder.OnJPEGComment = [&](TJPEGDecompressor&, const std::string&) { Decode(testing::MakeJpeg(JpegSpec{})); };
-    EXPECT_EQ(FailureOf(testing::MakeJpeg(spec)), "JPEG codec is already in use");
+    decoder.OnJPEGComment = [&](TJPEGDecompressor&, const std::string&) { Decode(testing::MakeJpeg(JpegFixture{})); };
+    EXPECT_EQ(FailureOf(testing::MakeJpeg(fixture)), "JPEG codec is already in use");
 }
 
 TEST_F(DecompressorTest, DecodingIntoAPictureNeedsOne)
 {
-    TMemoryStream stream(testing::MakeJpeg(JpegSpec{}));
+    TMemoryStream stream(testing::MakeJpeg(JpegFixture{}));
     try {
         decoder.DecompressToPicture(stream, nullptr);
         FAIL() << "no error";

@@ -14,7 +14,7 @@ QRgb RampPixel(int x, int y)
     return qRgb((x * 7) % 256, (y * 9) % 256, ((x + y) * 5) % 256);
 }
 
-Bytes MakeJpeg(const JpegSpec& spec, const std::function<QRgb(int x, int y)>& pixel)
+Bytes MakeJpeg(const JpegFixture& fixture, const std::function<QRgb(int x, int y)>& pixel)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -23,26 +23,26 @@ Bytes MakeJpeg(const JpegSpec& spec, const std::function<QRgb(int x, int y)>& pi
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(spec.Width);
-    info.image_height = static_cast<JDIMENSION>(spec.Height);
-    info.input_components = spec.Grey ? 1 : 3;
-    info.in_color_space = spec.Grey ? JCS_GRAYSCALE : JCS_RGB;
+    info.image_width = static_cast<JDIMENSION>(fixture.Width);
+    info.image_height = static_cast<JDIMENSION>(fixture.Height);
+    info.input_components = fixture.Grey ? 1 : 3;
+    info.in_color_space = fixture.Grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, spec.Quality, TRUE);
-    if (spec.Progressive) {
+    jpeg_set_quality(&info, fixture.Quality, TRUE);
+    if (fixture.Progressive) {
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
-    for (const auto& [marker, data] : spec.Markers) {
+    for (const auto& [marker, data] : fixture.Markers) {
         jpeg_write_marker(&info, marker, reinterpret_cast<const JOCTET*>(data.data()),
                           static_cast<unsigned>(data.size()));
     }
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.Width) * 3);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(fixture.Width) * 3);
     while (info.next_scanline < info.image_height) {
         const int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < spec.Width; ++x) {
+        for (int x = 0; x < fixture.Width; ++x) {
             const QRgb colour = pixel(x, y);
-            if (spec.Grey) {
+            if (fixture.Grey) {
                 row[x] = static_cast<JSAMPLE>(qRed(colour));
             } else {
                 row[3 * x] = static_cast<JSAMPLE>(qRed(colour));

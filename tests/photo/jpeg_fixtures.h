@@ -15,7 +15,7 @@ namespace hollin::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct JpegSpec {
+struct JpegFixture {
     int Width = 32;
     int Height = 24;
     bool Grey = false;  // one component, pixels taken from the red channel
@@ -24,11 +24,11 @@ struct JpegSpec {
     std::vector<std::pair<int, std::string>> Markers;  // written after the header, in order
 };
 
-// The picture a JpegSpec without its own pixels gets: smooth colour ramps.
+// The picture a JpegFixture without its own pixels gets: smooth colour ramps.
 QRgb RampPixel(int x, int y);
 
-// A JPEG of spec's size whose pixel (x, y) (y = 0 at the top) is pixel(x, y).
-Bytes MakeJpeg(const JpegSpec& spec, const std::function<QRgb(int x, int y)>& pixel = RampPixel);
+// A JPEG of fixture's size whose pixel (x, y) (y = 0 at the top) is pixel(x, y).
+Bytes MakeJpeg(const JpegFixture& fixture, const std::function<QRgb(int x, int y)>& pixel = RampPixel);
 // A picture of the given size and format (RGB888 unless told otherwise).
 QImage MakeImage(int width, int height, const std::function<QRgb(int x, int y)>& pixel = RampPixel);
 // Decodes with libjpeg directly into RGB888 (grey JPEGs come out grey).

@@ -40,7 +40,7 @@ TEST(PictureFormatsTest, PictureLoadsByExtensionUntilUnregistered)
     const std::string jpegPath = folder + "/Photo.JPG";
     {
         TFileStream file(jpegPath, TFileMode::fmCreate);
-        const testing::Bytes jpeg = testing::MakeJpeg(testing::JpegSpec{});
+        const testing::Bytes jpeg = testing::MakeJpeg(testing::JpegFixture{});
         file.Write(jpeg.data(), jpeg.size());
     }
     TPicture picture;
