@@ -4,31 +4,35 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include <unistd.h>
 
 #include "dataset/date_time.h"
 #include "engine/larch_scopes.h"
-#include "query/expression_eval.h"
 #include "query/filter_buffer.h"
 #include "query/filter_list.h"
 #include "tests/support/event_table.h"
+#include "tests/support/month_condition.h"
 
 namespace larch {
 namespace {
 
 constexpr int kRecords = 100000;
 
-// A table of kRecords event records, written once through the data file.
-const std::string& FilledTable() {
-    static const std::string path = [] {
+// A table of kRecords event records, written once through the data file, in
+// a temporary folder removed when the program ends.
+struct FilledTableFolder {
+    FilledTableFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "larch-filter-XXXXXX").string();
-        std::string made = std::string(::mkdtemp(pattern.data())) + "/Hollin.DAT";
-        testing::CreateEventTable(made);
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
+        folder = pattern;
+        table = folder + "/Hollin.DAT";
+        testing::CreateEventTable(table);
         TDataFile file;
         file.SetExclusive(true);
-        file.SetFileName(made);
+        file.SetFileName(table);
         file.Open();
         const char* events[] = {"Birthday", "Passing", "Anniversary", "birthday"};
         for (int i = 0; i < kRecords; ++i) {
@@ -41,9 +45,19 @@ const std::string& FilledTable() {
             file.InsertRecord(image);
         }
         file.Close();
-        return made;
-    }();
-    return path;
+    }
+    ~FilledTableFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    std::string folder;
+    std::string table;
+};
+
+const std::string& FilledTable() {
+    static const FilledTableFolder filled;
+    return filled.table;
 }
 
 std::unique_ptr<TDataFile> OpenTable() {
@@ -82,23 +96,7 @@ BENCHMARK(BM_FilterEventByIndex)->Unit(benchmark::kMillisecond);
 
 void BM_FilterMonthByScan(benchmark::State& state) {
     auto file = OpenTable();
-    // EXTRACT(MONTH FROM EventDate) = 5
-    auto column = MakeNode(node::Column, op::None, "EventDate");
-    column->columnName = "EventDate";
-    auto month = MakeNode(node::Function, op::ExtractMonth, "EXTRACT");
-    month->left = std::move(column);
-    auto five = MakeNode(node::Constant, op::None, "5");
-    five->dataType = dtype::Integer;
-    five->size = 4;
-    five->SetInt32(5);
-    auto root = MakeNode(node::Binary, op::Eq, "=");
-    root->left = std::move(month);
-    root->right = std::move(five);
-    TypeExpression(*root, "WHERE or JOIN clause", [&](TExpressionNode& c) {
-        const FieldDescriptor* field = file->FindField(c.columnName);
-        if (field != nullptr) SetColumnType(*field, c);
-        return field != nullptr;
-    });
+    auto root = testing::MonthCondition(*file, 5);
     TFilterList list(*file);
     TFilter* filter = list.AddTree(std::move(root));
     RunFilter(state, *file, list, filter);

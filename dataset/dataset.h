@@ -342,6 +342,8 @@ private:
     bool GetPriorRecord();
     int GetNextRecords();
     int GetPriorRecords();
+    // First (atStart) or Last: refills the buffers from that end of the data.
+    void MoveToEnd(bool atStart);
     bool IsRingBuffer(const uint8_t* buffer) const;
 
     // Fields and calculated fields.

@@ -197,38 +197,32 @@ int TDataSet::GetPriorRecords() {
     return count;
 }
 
-void TDataSet::First() {
-    CheckBrowseMode();
-    DoBeforeScroll();
-    ClearBuffers();
-    try {
-        InternalFirst();
-        GetNextRecord();
-        GetNextRecords();
-    } catch (...) {
-        m_bof = true;
-        DataEvent(deDataSetChange);
-        throw;
-    }
-    m_bof = true;
-    DataEvent(deDataSetChange);
-    DoAfterScroll();
-}
+void TDataSet::First() { MoveToEnd(true); }
 
-void TDataSet::Last() {
+void TDataSet::Last() { MoveToEnd(false); }
+
+void TDataSet::MoveToEnd(bool atStart) {
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
+    // The flag of the end reached is set whether or not the fetch succeeded.
+    bool& atEnd = atStart ? m_bof : m_eof;
     try {
-        InternalLast();
-        GetPriorRecord();
-        GetPriorRecords();
+        if (atStart) {
+            InternalFirst();
+            GetNextRecord();
+            GetNextRecords();
+        } else {
+            InternalLast();
+            GetPriorRecord();
+            GetPriorRecords();
+        }
     } catch (...) {
-        m_eof = true;
+        atEnd = true;
         DataEvent(deDataSetChange);
         throw;
     }
-    m_eof = true;
+    atEnd = true;
     DataEvent(deDataSetChange);
     DoAfterScroll();
 }

@@ -34,4 +34,21 @@ bool IsBlobType(TFieldType type) {
            type == ftTypedBinary;
 }
 
+std::size_t FixedDataSize(TFieldType type) {
+    switch (type) {
+        case ftSmallint:
+        case ftWord:
+        case ftBoolean: return 2;
+        case ftInteger:
+        case ftAutoInc:
+        case ftDate:
+        case ftTime: return 4;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+        case ftDateTime: return 8;
+        default: return 0;
+    }
+}
+
 }  // namespace hollin

@@ -2,6 +2,7 @@
 // of the cursor hooks, bookmarks and field values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -100,5 +101,10 @@ const char* FieldTypeName(TFieldType type);
 
 // ftBlob, ftMemo, ftGraphic, ftFmtMemo, ftTypedBinary.
 bool IsBlobType(TFieldType type);
+
+// Bytes of a value of a type whose size does not depend on the field: 2 for
+// ftSmallint, ftWord, ftBoolean; 4 for ftInteger, ftAutoInc, ftDate, ftTime;
+// 8 for ftFloat, ftCurrency, ftBCD, ftDateTime; 0 for every other type.
+std::size_t FixedDataSize(TFieldType type);
 
 }  // namespace hollin

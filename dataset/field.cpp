@@ -84,20 +84,9 @@ TField::TField(std::string fieldName, TFieldType dataType, int size, TFieldKind 
 std::size_t TField::DataSize() const {
     switch (m_dataType) {
         case ftString: return static_cast<std::size_t>(m_size) + 1;
-        case ftSmallint:
-        case ftWord:
-        case ftBoolean: return 2;
-        case ftInteger:
-        case ftAutoInc:
-        case ftDate:
-        case ftTime: return 4;
-        case ftFloat:
-        case ftCurrency:
-        case ftBCD:
-        case ftDateTime: return 8;
         case ftBytes:
         case ftVarBytes: return static_cast<std::size_t>(m_size);
-        default: return 0;
+        default: return FixedDataSize(m_dataType);
     }
 }
 

@@ -17,6 +17,12 @@ constexpr std::size_t kHeaderFreeHead = 9;
 constexpr std::size_t kHeaderNextBlock = 13;
 constexpr std::size_t kHeaderModified = 17;
 
+// Zero (no block) or the start of a block below `fileEnd`.
+bool IsBlockOffsetBelow(uint32_t offset, uint32_t blockSize, uint32_t fileEnd) {
+    if (offset == 0) return true;
+    return offset >= kBlobHeaderSize && (offset - kBlobHeaderSize) % blockSize == 0 && offset < fileEnd;
+}
+
 }  // namespace
 
 TBlobFile::TBlobFile() { SetBlockSize(512); }
@@ -41,8 +47,7 @@ void TBlobFile::SetBlockSize(uint32_t bytes) {
 }
 
 bool TBlobFile::IsBlockOffset(uint32_t offset) const {
-    if (offset == 0) return true;
-    return offset >= kBlobHeaderSize && (offset - kBlobHeaderSize) % m_blockSize == 0 && offset < m_nextBlockOffset;
+    return IsBlockOffsetBelow(offset, m_blockSize, m_nextBlockOffset);
 }
 
 void TBlobFile::CheckWritable() const {
@@ -93,9 +98,7 @@ void TBlobFile::ReadHeader() {
     if (nextBlock < kBlobHeaderSize || (nextBlock - kBlobHeaderSize) % m_blockSize != 0) {
         Raise(err::BlobBuffersCorrupt);
     }
-    bool freeHeadValid = freeHead == 0 || (freeHead >= kBlobHeaderSize &&
-                                           (freeHead - kBlobHeaderSize) % m_blockSize == 0 && freeHead < nextBlock);
-    if (!freeHeadValid) Raise(err::BlobBuffersCorrupt);
+    if (!IsBlockOffsetBelow(freeHead, m_blockSize, nextBlock)) Raise(err::BlobBuffersCorrupt);
     m_nextBlockOffset = nextBlock;
     m_freeHead = freeHead;
     m_changeCount = GetU32(header + kHeaderChangeCount);

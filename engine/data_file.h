@@ -106,7 +106,9 @@ public:
     // are checked (9729) and replaced, open blobs written.
     void UpdateRecord(uint32_t number, std::vector<uint8_t>& image);
     // Removes record n's keys, frees its blobs and puts it on the free chain.
-    void DeleteRecord(uint32_t number);
+    // Indexes in `slotsWithoutKey` never got the record's key and are left
+    // alone (an index rebuild that refused it as a duplicate).
+    void DeleteRecord(uint32_t number, const std::vector<int>& slotsWithoutKey = {});
 
     // Builds the key of `image` in index `slot`.
     std::vector<uint8_t> KeyOf(int slot, const uint8_t* image) const;
@@ -166,11 +168,10 @@ public:
 private:
     void OpenChecked();
     void ReleaseAllLocks();
-    bool TryFileLock(TFileHandler& file, int64_t offset, int64_t length, bool shared);
     void FileLockWithRetry(TFileHandler& file, int64_t offset, int64_t length, bool shared);
-    void FileUnlock(TFileHandler& file, int64_t offset, int64_t length);
     void TakeReadLocks();
     void DropReadLocks();
+    void RetakeReadBytes();
     void CloseFiles();
     TRecord* ReadRun(uint32_t number, ReadDirection direction);
     TRecord* Append();

@@ -27,20 +27,12 @@ int64_t RandomReadByte() {
 
 }  // namespace
 
-bool TDataFile::TryFileLock(TFileHandler& file, int64_t offset, int64_t length, bool shared) {
-    return file.Lock(offset, length, shared);
-}
-
 void TDataFile::FileLockWithRetry(TFileHandler& file, int64_t offset, int64_t length, bool shared) {
     for (int attempt = 0; attempt <= locks::kFileLockRetries; ++attempt) {
         if (file.Lock(offset, length, shared)) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(locks::kFileLockWaitMs));
     }
     RaiseEngineError(err::LockFailure, FileName());
-}
-
-void TDataFile::FileUnlock(TFileHandler& file, int64_t offset, int64_t length) {
-    if (!file.Unlock(offset, length)) RaiseEngineError(err::LockFailure, FileName());
 }
 
 void TDataFile::TakeReadLocks() {
@@ -123,6 +115,15 @@ void TDataFile::ReleaseReadLock() {
     if (m_indexReadByte) DropReadLocks();
 }
 
+void TDataFile::RetakeReadBytes() {
+    // Unlocking the write range also dropped a read byte this handle held in
+    // it; take the held read locks again.
+    if (m_indexReadByte && (m_heldReadLocks > 0 || m_readDepth > 0)) {
+        m_index->Lock(m_indexReadByte, 1, true);
+        if (m_blob && m_blobReadByte) m_blob->Lock(m_blobReadByte, 1, true);
+    }
+}
+
 void TDataFile::BeginWrite() {
     if (ReadOnly()) RaiseEngineError(err::AccessDenied, FileName());
     ++m_writeDepth;
@@ -139,6 +140,7 @@ void TDataFile::BeginWrite() {
         if (m_blob && index) m_blob->Unlock(locks::kWriteLock, locks::kWriteLockLength);
         if (index) m_index->Unlock(locks::kWriteLock, locks::kWriteLockLength);
         if (semaphore) Unlock(locks::kWriteSemaphore, 1);
+        if (index) RetakeReadBytes();
         --m_writeDepth;
         throw;
     }
@@ -166,12 +168,7 @@ void TDataFile::EndWrite() {
     if (m_blob) ok = m_blob->Unlock(locks::kWriteLock, locks::kWriteLockLength) && ok;
     ok = m_index->Unlock(locks::kWriteLock, locks::kWriteLockLength) && ok;
     ok = Unlock(locks::kWriteSemaphore, 1) && ok;
-    // Unlocking the write range also dropped a read byte this handle held in
-    // it; take the held read locks again.
-    if (m_indexReadByte && (m_heldReadLocks > 0 || m_readDepth > 0)) {
-        m_index->Lock(m_indexReadByte, 1, true);
-        if (m_blob && m_blobReadByte) m_blob->Lock(m_blobReadByte, 1, true);
-    }
+    RetakeReadBytes();
     if (failure) std::rethrow_exception(failure);
     if (!ok) RaiseEngineError(err::LockFailure, FileName());
 }
@@ -206,7 +203,17 @@ void TDataFile::LockTable() {
         PollWait(m_lockWaitTime);
     }
     m_tableLocked = true;
-    ChangeCheck();
+    try {
+        ChangeCheck();
+    } catch (...) {
+        // The caller sees a failed lock and will not unlock: give it back,
+        // keeping the change check's error as the one reported.
+        try {
+            UnlockTable();
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void TDataFile::UnlockTable() {

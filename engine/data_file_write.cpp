@@ -1,5 +1,6 @@
 // TDataFile: inserting, updating and deleting records together with their
 // keys in every index and their blobs.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/byte_order.h"
@@ -96,17 +97,32 @@ uint32_t TDataFile::InsertRecord(std::vector<uint8_t>& image) {
     }
 
     WriteOpenBlobsInto(number, image.data());
-    for (uint32_t slot = 0; slot < SlotCount(); ++slot) {
-        if (!keys[slot].empty()) m_index->InsertKey(static_cast<int>(slot), keys[slot].data(), number);
-    }
-    if (!m_index->NoPrimaryIndex()) {
-        std::vector<uint8_t> live = SysDeletedKey(kRecordInUse, id);
-        if (reused) {
-            std::vector<uint8_t> dead = SysDeletedKey(kRecordDeleted, oldId);
-            m_index->ReplaceKey(kSysDeletedSlot, dead.data(), live.data(), number);
-        } else {
-            m_index->InsertKey(kSysDeletedSlot, live.data(), number);
+    std::vector<int> inserted;
+    try {
+        for (uint32_t slot = 0; slot < SlotCount(); ++slot) {
+            if (keys[slot].empty()) continue;
+            m_index->InsertKey(static_cast<int>(slot), keys[slot].data(), number);
+            inserted.push_back(static_cast<int>(slot));
         }
+        if (!m_index->NoPrimaryIndex()) {
+            std::vector<uint8_t> live = SysDeletedKey(kRecordInUse, id);
+            if (reused) {
+                std::vector<uint8_t> dead = SysDeletedKey(kRecordDeleted, oldId);
+                m_index->ReplaceKey(kSysDeletedSlot, dead.data(), live.data(), number);
+            } else {
+                m_index->InsertKey(kSysDeletedSlot, live.data(), number);
+            }
+        }
+    } catch (...) {
+        // A key that could not be added (a full or damaged index file) must
+        // not leave the keys added before it pointing at a record never written.
+        for (int slot : inserted) {
+            try {
+                m_index->DeleteKey(slot, keys[static_cast<std::size_t>(slot)].data());
+            } catch (...) {
+            }
+        }
+        throw;
     }
 
     RecordPin record(*this, GetRecord(number));
@@ -139,16 +155,30 @@ void TDataFile::UpdateRecord(uint32_t number, std::vector<uint8_t>& image) {
     }
 
     WriteOpenBlobsInto(number, image.data());
-    for (uint32_t slot = 0; slot < SlotCount(); ++slot) {
-        if (oldKeys[slot] == newKeys[slot]) continue;
-        m_index->ReplaceKey(static_cast<int>(slot), oldKeys[slot].data(), newKeys[slot].data(), number);
+    std::vector<uint32_t> replaced;
+    try {
+        for (uint32_t slot = 0; slot < SlotCount(); ++slot) {
+            if (oldKeys[slot] == newKeys[slot]) continue;
+            m_index->ReplaceKey(static_cast<int>(slot), oldKeys[slot].data(), newKeys[slot].data(), number);
+            replaced.push_back(slot);
+        }
+    } catch (...) {
+        // Put back the keys already changed, so the indexes keep matching the
+        // record as it still is.
+        for (uint32_t slot : replaced) {
+            try {
+                m_index->ReplaceKey(static_cast<int>(slot), newKeys[slot].data(), oldKeys[slot].data(), number);
+            } catch (...) {
+            }
+        }
+        throw;
     }
     std::memcpy(record->image.data(), image.data(), m_header.recordSize);
     record->dirty = true;
     m_headerChanged = true;
 }
 
-void TDataFile::DeleteRecord(uint32_t number) {
+void TDataFile::DeleteRecord(uint32_t number, const std::vector<int>& slotsWithoutKey) {
     if (ReadOnly()) RaiseEngineError(err::AccessDenied, FileName());
     RecordPin record(*this, GetRecord(number));
     if (!record.get() || record->image[0] != kRecordInUse) RaiseEngineError(err::RecordNotFound, FileName());
@@ -156,6 +186,10 @@ void TDataFile::DeleteRecord(uint32_t number) {
 
     for (uint32_t slot = 0; slot < SlotCount(); ++slot) {
         if (slot == kPrimarySlot && m_index->NoPrimaryIndex()) continue;
+        if (std::find(slotsWithoutKey.begin(), slotsWithoutKey.end(), static_cast<int>(slot)) !=
+            slotsWithoutKey.end()) {
+            continue;
+        }
         std::vector<uint8_t> key = KeyOf(static_cast<int>(slot), image);
         m_index->DeleteKey(static_cast<int>(slot), key.data());
     }

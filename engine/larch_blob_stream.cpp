@@ -3,8 +3,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+#include "engine/engine_error.h"
 
 namespace larch {
+namespace {
+
+// Blob values are at most 4 GB long: a position or an end past that would
+// wrap around to the start of the value.
+constexpr int64_t kMaxBlobEnd = std::numeric_limits<uint32_t>::max();
+
+}  // namespace
 
 TLarchBlobStream::TLarchBlobStream(std::vector<uint8_t> value) : m_value(std::move(value)) {}
 
@@ -32,13 +42,18 @@ std::size_t TLarchBlobStream::Read(void* buffer, std::size_t count) {
         m_position += static_cast<int64_t>(n);
         return n;
     }
-    uint32_t n = Blob().Read(static_cast<uint32_t>(m_position), buffer, static_cast<uint32_t>(count));
+    if (m_position >= kMaxBlobEnd) return 0;
+    uint32_t n = Blob().Read(static_cast<uint32_t>(m_position), buffer,
+                             static_cast<uint32_t>(std::min<std::size_t>(count, kMaxBlobEnd)));
     m_position += n;
     return n;
 }
 
 std::size_t TLarchBlobStream::Write(const void* buffer, std::size_t count) {
     if (!m_blobFile) throw hollin::EStreamError("Stream write error");
+    if (count > static_cast<uint64_t>(kMaxBlobEnd - std::min(m_position, kMaxBlobEnd))) {
+        RaiseEngineError(err::InvalidBlobLength, m_blobFile->FileName());
+    }
     Blob().Write(static_cast<uint32_t>(m_position), buffer, static_cast<uint32_t>(count));
     m_position += static_cast<int64_t>(count);
     return count;
@@ -62,6 +77,7 @@ void TLarchBlobStream::Truncate() {
         if (m_position < static_cast<int64_t>(m_value.size())) m_value.resize(static_cast<std::size_t>(m_position));
         return;
     }
+    if (m_position > kMaxBlobEnd) RaiseEngineError(err::InvalidBlobLength, m_blobFile->FileName());
     Blob().Truncate(static_cast<uint32_t>(m_position));
 }
 

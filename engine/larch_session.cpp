@@ -17,10 +17,7 @@ namespace {
 std::recursive_mutex g_sessionMutex;
 
 bool MatchesDatPattern(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext == ".DAT";
+    return name.size() >= 4 && hollin::SameName(name.substr(name.size() - 4), ".DAT");
 }
 
 }  // namespace

@@ -6,30 +6,13 @@
 #include "dataset/dataset_errors.h"
 #include "engine/engine_error.h"
 #include "engine/file_handler.h"
+#include "engine/index_defs.h"
 #include "engine/larch_scopes.h"
 #include "engine/table_create.h"
 
 namespace larch {
 
 using namespace hollin;
-
-namespace {
-
-std::vector<std::string> SplitNames(const std::string& list) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(';', start);
-        if (end == std::string::npos) end = list.size();
-        std::string name = list.substr(start, end - start);
-        std::size_t first = name.find_first_not_of(' ');
-        if (first != std::string::npos) names.push_back(name.substr(first, name.find_last_not_of(' ') - first + 1));
-        start = end + 1;
-    }
-    return names;
-}
-
-}  // namespace
 
 // ------------------------------------------------------------ database attachment
 
@@ -100,7 +83,7 @@ bool TLarchTable::Exists() {
 int TLarchTable::ResolveIndexSlot() const {
     TIndexFile& index = IndexFile();
     if (!m_indexFieldNames.empty()) {
-        std::vector<std::string> names = SplitNames(m_indexFieldNames);
+        std::vector<std::string> names = SplitFieldList(m_indexFieldNames);
         const auto& fields = DataFile()->Fields();
         for (int slot = 0; slot <= index.SecondaryCount(); ++slot) {
             if (!index.SlotUsed(slot)) continue;

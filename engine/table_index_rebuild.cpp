@@ -98,47 +98,6 @@ BuildOutcome BuildKeys(TDataFile& table, const std::vector<int>& slots, const Re
     return outcome;
 }
 
-// Deletes a record that has keys only in the indexes that were kept: as a
-// record delete does, but leaving the rebuilt indexes alone.
-void DeleteDuplicate(TDataFile& table, uint32_t number, const std::vector<int>& built) {
-    TIndexFile& index = table.Index();
-    RecordPin record(table, table.GetRecord(number));
-    uint8_t* image = record->image.data();
-    if (image[0] != kRecordInUse) RaiseEngineError(err::RecordNotFound, table.FileName());
-    for (int slot = 0; slot <= index.SecondaryCount(); ++slot) {
-        if (!index.SlotUsed(slot) || std::find(built.begin(), built.end(), slot) != built.end()) continue;
-        std::vector<uint8_t> key = table.KeyOf(slot, image);
-        index.DeleteKey(slot, key.data());
-    }
-    const uint32_t id = RecordId(image);
-    if (!index.NoPrimaryIndex()) {
-        uint8_t live[kSysDeletedKeyLength], dead[kSysDeletedKeyLength];
-        BuildSysDeletedKey(kRecordInUse, id, live);
-        BuildSysDeletedKey(kRecordDeleted, id, dead);
-        index.ReplaceKey(kSysDeletedSlot, live, dead, number);
-    }
-    if (TBlobFile* blob = table.Blob()) {
-        for (const FieldDescriptor& f : table.Fields()) {
-            if (!f.IsBlob() || FieldIsNull(f, image)) continue;
-            uint32_t first = GetUInt32Field(f, image);
-            if (first == 0) continue;
-            try {
-                blob->FreeChain(first, number);
-            } catch (const ELarchEngineError& e) {
-                // A broken chain must not keep the record alive; its blocks
-                // stay unreachable.
-                if (e.ErrorCode() != err::BlobBuffersCorrupt) throw;
-            }
-        }
-    }
-    image[0] = kRecordDeleted;
-    PutU32(image + 1, table.Header().freeRecordHead);
-    record->dirty = true;
-    table.MutableHeader().freeRecordHead = number;
-    uint32_t count = index.RecordCount();
-    index.SetRecordCount(count > 0 ? count - 1 : 0);
-}
-
 // Puts a copy back in place of the file; errors are left to the caller's
 // own error, which is the one worth reporting.
 void RestoreQuietly(const std::string& copy, const std::string& original) noexcept {
@@ -182,7 +141,7 @@ void RebuildIndexes(std::unique_ptr<TDataFile> table, const TableDefinition& def
             table->Blob()->CopyTo(blobCopy);
             blobCopied = true;
         }
-        for (uint32_t number : outcome.duplicates) DeleteDuplicate(*table, number, built);
+        for (uint32_t number : outcome.duplicates) table->DeleteRecord(number, built);
         StoreTableAttributes(*table, def, settings);
         std::vector<FieldDescriptor> fields = FieldsWithNewAttributes(table->Fields(), def);
         table->Close();

@@ -58,7 +58,7 @@ std::vector<std::string> VerifyTable(TDataFile& file) {
             if (image[0] == kRecordDeleted) {
                 deleted.insert(n);
                 if (hasPrimary) {
-                    uint8_t key[5];
+                    uint8_t key[kSysDeletedKeyLength];
                     BuildSysDeletedKey(kRecordDeleted, id, key);
                     uint32_t at = 0;
                     if (!index.FindExact(kSysDeletedSlot, key, &at) || at != n) {
@@ -77,7 +77,7 @@ std::vector<std::string> VerifyTable(TDataFile& file) {
             for (int slot : slots) {
                 std::vector<uint8_t> key;
                 if (slot == kSysDeletedSlot) {
-                    key.resize(5);
+                    key.resize(kSysDeletedKeyLength);
                     BuildSysDeletedKey(kRecordInUse, id, key.data());
                 } else {
                     key = file.KeyOf(slot, image);
@@ -131,6 +131,9 @@ std::vector<std::string> VerifyTable(TDataFile& file) {
         if (file.Blob()) report.AddAll("blob file: ", file.Blob()->Verify(chains));
     } catch (const ELarchEngineError& e) {
         report.Add(e.what());
+    } catch (...) {
+        file.ReleaseReadLock();
+        throw;
     }
     file.ReleaseReadLock();
     return report.Take();

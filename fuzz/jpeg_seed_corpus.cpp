@@ -54,7 +54,7 @@ std::vector<unsigned char> Make(const Seed& seed)
     jpeg_start_compress(&info, TRUE);
     if (seed.markers) {
         const std::string comment = "family photo";
-        const std::string exif = "Exif\0\0MM";
+        const std::string exif("Exif\0\0MM", 8);  // the length keeps the two NULs
         jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()), static_cast<unsigned>(comment.size()));
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), static_cast<unsigned>(exif.size()));
         jpeg_write_marker(&info, JPEG_APP0 + 15, reinterpret_cast<const JOCTET*>("x"), 1);

@@ -32,14 +32,19 @@ TJPEGBase::TJPEGBase(QObject* owner) : QObject(owner)
 
 TJPEGBase::~TJPEGBase() = default;
 
-void TJPEGBase::PrepareCodec(j_common_ptr codec)
+void TJPEGBase::CreateCodec(TStep create)
 {
+    j_common_ptr codec = Codec();
+    // The library's create call keeps err and client_data but clears the rest,
+    // so the progress monitor is connected after it.
     codec->err = &m_errorManager;
     codec->client_data = this;
-}
-
-void TJPEGBase::AttachProgress(j_common_ptr codec)
-{
+    try {
+        Guarded(create);
+    } catch (...) {
+        jpeg_destroy(codec);
+        throw;
+    }
     codec->progress = &m_progress;
 }
 

@@ -83,13 +83,13 @@ protected:
     // is discarded. Overrides also empty their buffers; they must call this.
     virtual void ResetAfterFailure();
 
-    // Connects the codec object to this component's error manager. Call before
-    // creating the library object.
-    void PrepareCodec(j_common_ptr codec);
-    // Connects the progress monitor. Call after creating the library object.
-    void AttachProgress(j_common_ptr codec);
-
     using TStep = void (*)(TJPEGBase& codec);
+    // Creates the library object of Codec() by running `create` (which calls
+    // jpeg_create_compress or jpeg_create_decompress) with this component's
+    // error manager and progress monitor connected. Call from the derived
+    // constructor. On failure the object is destroyed and the failure thrown
+    // as by Guarded.
+    void CreateCodec(TStep create);
     // Runs `step`, which calls into the library. When the library fails (or a
     // callback throws) the work is reset and the failure is thrown here:
     // EOutOfMemory when the library ran out of memory, the callback's own

@@ -10,14 +10,7 @@ namespace hollin {
 
 TJPEGCompressor::TJPEGCompressor(QObject* owner) : TJPEGBase(owner)
 {
-    PrepareCodec(Codec());
-    try {
-        Guarded(&CreateStep);
-    } catch (...) {
-        jpeg_destroy(Codec());
-        throw;
-    }
-    AttachProgress(Codec());
+    CreateCodec(&CreateStep);
     // The library's defaults, read back so that the properties start at them.
     m_inputGamma = m_info.input_gamma;
     m_dctMethod = m_info.dct_method;

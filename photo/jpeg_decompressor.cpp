@@ -31,14 +31,7 @@ int BitCountOf(TJPEGOutputMode mode)
 
 TJPEGDecompressor::TJPEGDecompressor(QObject* owner) : TJPEGBase(owner)
 {
-    PrepareCodec(Codec());
-    try {
-        Guarded(&CreateStep);
-    } catch (...) {
-        jpeg_destroy(Codec());
-        throw;
-    }
-    AttachProgress(Codec());
+    CreateCodec(&CreateStep);
     m_info.mem->max_memory_to_use = kDefaultLibraryMemory;
     m_source.init_source = &InitSourceThunk;
     m_source.fill_input_buffer = &FillInputBufferThunk;

@@ -209,7 +209,12 @@ NodePtr TExpressionParser::ParseComparisonTail(NodePtr left, const TParseContext
         NodePtr node = MakeBoolean(node::ExtendedPredicate, negated ? op::NotIn : op::In, negated ? "NOT IN" : "IN");
         node->left = std::move(left);
         std::unique_ptr<TExpressionNode>* tail = &node->right;
+        // The values hang in a chain as deep as the list is long, and the
+        // tree is walked (and freed) recursively, so the list is held to the
+        // depth limit.
+        int values = 0;
         for (;;) {
+            if (++values > kMaxExpressionDepth) RaiseNestingTooDeep(context);
             *tail = Linkable(ParseComparison(context));
             tail = &(*tail)->right;
             if (!m_lexer.IsChar(',')) break;

@@ -2,7 +2,6 @@
 // with its lookup by name.
 #include "query/larch_params.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include "dataset/dataset_errors.h"
 #include "dataset/field.h"
 #include "dataset/field_defs.h"
+#include "query/number_text.h"
 
 namespace larch {
 
@@ -31,26 +31,6 @@ std::string NumberText(double value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
     return buffer;
-}
-
-bool ParseInteger(const std::string& text, int64_t& value) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first < last && *first == ' ') ++first;
-    while (last > first && last[-1] == ' ') --last;
-    if (first < last && *first == '+') ++first;
-    auto [end, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && end == last && first != last;
-}
-
-bool ParseFloat(const std::string& text, double& value) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first < last && *first == ' ') ++first;
-    while (last > first && last[-1] == ' ') --last;
-    if (first < last && *first == '+') ++first;
-    auto [end, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && end == last && first != last && std::isfinite(value);
 }
 
 int32_t ClampToInt32(int64_t value) {
@@ -136,7 +116,7 @@ int32_t TLarchParam::AsInteger() const {
     if (const auto* d = std::get_if<double>(&m_value)) return RoundToInt32(*d);
     if (const auto* s = std::get_if<std::string>(&m_value)) {
         int64_t value = 0;
-        if (!ParseInteger(*s, value) || value < INT32_MIN || value > INT32_MAX) {
+        if (!ParseWholeNumber(*s, value) || value < INT32_MIN || value > INT32_MAX) {
             ConvertErrorFmt(text::InvalidInteger, {*s});
         }
         return static_cast<int32_t>(value);
@@ -150,7 +130,7 @@ double TLarchParam::AsFloat() const {
     if (const auto* b = std::get_if<bool>(&m_value)) return *b ? 1.0 : 0.0;
     if (const auto* s = std::get_if<std::string>(&m_value)) {
         double value = 0;
-        if (!ParseFloat(*s, value)) ConvertErrorFmt(text::InvalidFloat, {*s});
+        if (!ParseDecimalNumber(*s, value)) ConvertErrorFmt(text::InvalidFloat, {*s});
         return value;
     }
     return 0.0;
@@ -224,21 +204,11 @@ void TLarchParam::AssignField(const TField& field) {
 }
 
 std::size_t TLarchParam::DataSize() const {
+    if (std::size_t fixed = FixedDataSize(m_dataType)) return fixed;
     switch (m_dataType) {
         case ftString:
         case ftMemo:
         case ftFmtMemo: return AsString().size() + 1;
-        case ftSmallint:
-        case ftWord:
-        case ftBoolean: return 2;
-        case ftInteger:
-        case ftAutoInc:
-        case ftDate:
-        case ftTime: return 4;
-        case ftFloat:
-        case ftCurrency:
-        case ftBCD:
-        case ftDateTime: return 8;
         case ftBytes:
         case ftVarBytes:
         case ftBlob:

@@ -9,6 +9,7 @@
 #include "dataset/date_time.h"
 #include "engine/byte_order.h"
 #include "engine/record_fields.h"
+#include "query/number_text.h"
 #include "query/type_rules.h"
 
 namespace larch {
@@ -44,20 +45,6 @@ bool WholeOf(const TExpressionNode& n, int64_t& out) {
     }
 }
 
-bool ParseWhole(const std::string& text, int64_t& out) {
-    std::string t = Trimmed(text);
-    if (!t.empty() && t[0] == '+') t.erase(0, 1);
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), out);
-    return !t.empty() && ec == std::errc() && end == t.data() + t.size();
-}
-
-bool ParseFloat(const std::string& text, double& out) {
-    std::string t = Trimmed(text);
-    if (!t.empty() && t[0] == '+') t.erase(0, 1);
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), out);
-    return !t.empty() && ec == std::errc() && end == t.data() + t.size() && std::isfinite(out);
-}
-
 // The value of a numeric node as a double.
 bool NumberOf(const TExpressionNode& n, double& out) {
     int64_t whole = 0;
@@ -73,7 +60,7 @@ bool NumberOf(const TExpressionNode& n, double& out) {
         out = static_cast<double>(n.Int64Value()) / kBcdScale;
         return true;
     }
-    if (n.dataType == dtype::String) return ParseFloat(n.StringValue(), out);
+    if (n.dataType == dtype::String) return ParseDecimalNumber(n.StringValue(), out);
     return false;
 }
 
@@ -96,7 +83,7 @@ bool ToWhole(TExpressionNode& n, uint8_t type, int64_t low, int64_t high) {
         ok = n.Int64Value() % kBcdScale == 0;
         whole = n.Int64Value() / kBcdScale;
     } else if (!ok && n.dataType == dtype::String) {
-        ok = ParseWhole(n.StringValue(), whole);
+        ok = ParseWholeNumber(n.StringValue(), whole);
     }
     if (!ok || whole < low || whole > high) return false;
     Reset(n, type);

@@ -44,16 +44,6 @@ protected:
     MemoryDataSet ds;
 };
 
-template <typename E, typename F>
-std::string MessageOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
-}
-
 TEST_F(DataSetTest, OpenEditPostCloseWithEventsInOrder) {
     EXPECT_EQ(ds.State(), dsInactive);
     ds.Open();

@@ -32,17 +32,6 @@ protected:
     MemoryDataSet ds;
 };
 
-// The exact message of what f throws, or "" when it throws nothing.
-template <typename E, typename F>
-std::string MessageOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
-}
-
 TEST_F(FieldTest, DefaultFieldsFollowTheDefinitions) {
     ASSERT_EQ(ds.FieldCount(), 15);
     EXPECT_EQ(ds.Fields()[0].FieldName(), "Name");
@@ -54,6 +43,14 @@ TEST_F(FieldTest, DefaultFieldsFollowTheDefinitions) {
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.FieldByName("Nope"); }), "Field 'Nope' not found");
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.Fields()[15]; }), "Field index out of range");
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.Fields()[-1]; }), "Field index out of range");
+}
+
+TEST_F(FieldTest, DataSizeIsTheBytesOfOneValue) {
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"Name", 11}, {"Count", 2}, {"W", 2},   {"Flag", 2}, {"Big", 4},  {"Id", 4},
+        {"Day", 4},   {"At", 4},    {"Amount", 8}, {"Money", 8}, {"Dec", 8}, {"When", 8},
+        {"Raw", 4},   {"Notes", 0}, {"Photo", 0}};
+    for (const auto& [name, bytes] : cases) EXPECT_EQ(F(name).DataSize(), bytes) << name;
 }
 
 TEST_F(FieldTest, WritingOutsideEditRaisesTheExactText) {

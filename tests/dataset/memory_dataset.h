@@ -11,6 +11,17 @@
 
 namespace hollin::test {
 
+// The exact message of the E that f throws, or "" when it throws nothing.
+template <typename E, typename F>
+std::string MessageOf(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "";
+}
+
 struct ColumnDef {
     std::string name;
     TFieldType type;

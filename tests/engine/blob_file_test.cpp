@@ -12,6 +12,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
+#include "engine/larch_blob_stream.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 
@@ -539,6 +540,21 @@ TEST(BlobBuffer, ReadWriteAndTruncate) {
     blob.Truncate(2);
     EXPECT_EQ(blob.Value(), (std::vector<uint8_t>{'a', 'Q'}));
     EXPECT_EQ(CodeOf([&] { blob.Write(0xFFFFFFFFu, "z", 2); }), 10029);
+}
+
+TEST_F(BlobFileTest, StreamPositionPastFourGigabytesDoesNotWrapToTheStart) {
+    auto file = NewFile();
+    FieldDescriptor photo = BlobField(1);
+    file->OpenBlob(photo, 0, 7, BlobMode::Write);
+    TLarchBlobStream stream(*file, photo.number);
+    ASSERT_EQ(stream.Write("abc", 3), 3u);
+    stream.Seek(int64_t{1} << 32, hollin::TSeekOrigin::Beginning);
+    char out[3] = {};
+    EXPECT_EQ(stream.Read(out, sizeof out), 0u);
+    EXPECT_EQ(CodeOf([&] { stream.Write("x", 1); }), 10029);
+    EXPECT_EQ(CodeOf([&] { stream.Truncate(); }), 10029);
+    std::vector<uint8_t> abc = {'a', 'b', 'c'};
+    EXPECT_EQ(file->OpenedBlob(photo.number).Value(), abc);
 }
 
 }  // namespace

@@ -237,5 +237,67 @@ TEST_F(EventTable, BrokenBlobChainFailsThatBlobOnly) {
     EXPECT_EQ(file.Blob()->ReadValue(good, 1), value);
 }
 
+TEST_F(EventTable, TableLockFailingItsChangeCheckIsGivenBack) {
+    OpenTable(false);
+    TDataFile other;
+    other.SetExclusive(false);
+    other.SetFileName(path);
+    other.SetLockRetryCount(0);
+    other.Open();
+    // Another writer left a header of a version this engine cannot read.
+    std::vector<uint8_t> header = FileBytes(path, 0, 9);
+    std::vector<uint8_t> broken = header;
+    broken[0] ^= 0xff;  // a new change count
+    broken[8] = 2;
+    PatchFile(path, 0, broken);
+    EXPECT_EQ(CodeOf([&] { file.LockTable(); }), 12035);
+    EXPECT_FALSE(file.HoldsTableLock());
+    PatchFile(path, 0, header);
+    other.LockTable();
+    EXPECT_TRUE(other.HoldsTableLock());
+    other.UnlockTable();
+}
+
+}  // namespace
+}  // namespace larch
+
+namespace larch {
+namespace {
+
+// A damaged page in a later index makes the insert fail; the keys already
+// added to the earlier indexes are taken out again.
+TEST(DataFileKeys, AFailedInsertLeavesNoKeysBehind) {
+    testing::TestFolder folder;
+    std::string path = folder / "Hollin.DAT";
+    testing::CreateEventTable(path);
+    uint32_t edateRoot = 0;
+    {
+        TDataFile file;
+        file.SetExclusive(true);
+        file.SetFileName(path);
+        file.Open();
+        std::vector<uint8_t> image = testing::MakeEventImage(file, testing::EventValues{"Ann", "", "Smith", "Birthday", 730000, ""});
+        file.InsertRecord(image);
+        file.Close();
+        file.Open();
+        edateRoot = file.Index().Descriptor(file.Index().FindIndex("Edate")).rootPage;
+        file.Close();
+    }
+    ASSERT_NE(edateRoot, 0u);
+    {
+        std::fstream f(folder / "Hollin.IDX", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(edateRoot + 1);
+        f.put(static_cast<char>(0xff));
+        f.put(static_cast<char>(0xff));  // an impossible entry count
+    }
+    TDataFile file;
+    file.SetExclusive(true);
+    file.SetFileName(path);
+    file.Open();
+    std::vector<uint8_t> image = testing::MakeEventImage(file, testing::EventValues{"Bob", "", "Jones", "Passing", 730001, ""});
+    EXPECT_EQ(testing::CodeOf([&] { file.InsertRecord(image); }), 8965);
+    for (int slot = 0; slot < 4; ++slot) EXPECT_EQ(file.Index().KeyCount(slot), 1u) << "slot " << slot;
+}
+
 }  // namespace
 }  // namespace larch

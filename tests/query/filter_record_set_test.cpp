@@ -17,6 +17,7 @@
 #include "tests/query/filter_fixtures.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"
+#include "tests/support/month_condition.h"
 #include "tests/support/engine_error_code.h"
 
 namespace larch {
@@ -95,22 +96,7 @@ TEST_F(EventSets, EventFilterIsAnsweredByTheIndexWithoutRecordReads) {
 
 TEST_F(EventSets, MonthConditionReadsEveryRecordOnce) {
     // EXTRACT(MONTH FROM EventDate) = 5, as the month query pushes it down.
-    auto column = MakeNode(node::Column, op::None, "EventDate");
-    column->columnName = "EventDate";
-    auto month = MakeNode(node::Function, op::ExtractMonth, "EXTRACT");
-    month->left = std::move(column);
-    auto five = MakeNode(node::Constant, op::None, "5");
-    five->dataType = dtype::Integer;
-    five->size = 4;
-    five->SetInt32(5);
-    auto root = MakeNode(node::Binary, op::Eq, "=");
-    root->left = std::move(month);
-    root->right = std::move(five);
-    TypeExpression(*root, "WHERE or JOIN clause", [&](TExpressionNode& c) {
-        const FieldDescriptor* field = file->FindField(c.columnName);
-        if (field != nullptr) SetColumnType(*field, c);
-        return field != nullptr;
-    });
+    auto root = testing::MonthCondition(*file, 5);
 
     TFilterList list(*file);
     TFilter* filter = list.AddTree(std::move(root));

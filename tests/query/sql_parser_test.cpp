@@ -585,11 +585,17 @@ TEST(SqlParser, NestingDeeperThanTheLimitIsRefusedWithoutExhaustingTheStack) {
             sql += " JOIN t" + std::to_string(i) + " ON t" + std::to_string(i - 1) + ".k = t" + std::to_string(i) + ".k";
         return sql;
     };
+    auto inList = [](int n) {
+        std::string sql = "SELECT a FROM t WHERE a IN (0";
+        for (int i = 1; i < n; ++i) sql += "," + std::to_string(i);
+        return sql + ")";
+    };
     TDataQuery query;
+    EXPECT_NO_THROW(query.Parse(inList(1000), "/db"));
     EXPECT_NO_THROW(query.Parse(nested(200), "/db"));
     EXPECT_NO_THROW(query.Parse(chain(900), "/db"));
     EXPECT_NO_THROW(query.Parse(joins(1000), "/db"));
-    for (const std::string& sql : {nested(100000), chain(100000), joins(1001)}) {
+    for (const std::string& sql : {nested(100000), chain(100000), joins(1001), inList(1001), inList(300000)}) {
         try {
             query.Parse(sql, "/db");
             ADD_FAILURE() << "no error";
