@@ -8,15 +8,18 @@ FUZZ_SECONDS ?= 60
 
 PACKAGES = build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
            qt6-base-dev libjpeg62-turbo-dev libsqlite3-dev clang libclang-rt-14-dev \
-           xvfb xauth
+           xvfb xauth fonts-liberation2 ccache
 
 .PHONY: deps configure build test test-main test-asan run bench fuzz clean
 
 deps:
 	@sh tools/install-deps.sh $(PACKAGES)
 
+# ccache, when present, makes rebuilds and second build trees cheap.
+LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -27,7 +30,7 @@ test-main: build
 # The plain C++ layers again under AddressSanitizer and UBSan, so that an
 # out-of-bounds read on a corrupt file fails instead of passing by luck.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHOLLIN_GUI=OFF -DHOLLIN_SANITIZE=ON -DHOLLIN_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DHOLLIN_GUI=OFF -DHOLLIN_SANITIZE=ON -DHOLLIN_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
