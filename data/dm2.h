@@ -1,0 +1,95 @@
+// Tdm2: the data module, the one owner of the program's data access for the
+// whole run: the database on the program folder, the table cursor with its
+// data source, the month query with its data source, and the table list.
+// Windows bind their controls to ds1 and dsQ and call its routines.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "dataset/data_source.h"
+#include "engine/larch_query.h"
+#include "engine/larch_session.h"
+#include "engine/larch_table.h"
+
+namespace hollin {
+
+// The three texts the data module keeps current for the main window.
+struct TRecordStatusTexts {
+    std::string recNo;   // lblRecNo
+    std::string mode;    // lblMode
+    std::string eTitle;  // lblETitle
+};
+
+// The text of the error Tdm2::ClearPhoto raises in place of error.
+std::string ClearPhotoErrorText(const std::exception& error);
+
+class Tdm2 {
+public:
+    // dm2Create: creates the default table in folder when it is missing,
+    // connects the database "hollin" to folder and opens the default table in
+    // first-name order. folder ends with "/" (added when missing). An error
+    // propagates after the data module's components exist, so the caller can
+    // keep the module with its table closed.
+    explicit Tdm2(std::string folder);
+    ~Tdm2();
+    Tdm2(const Tdm2&) = delete;
+    Tdm2& operator=(const Tdm2&) = delete;
+
+    // Runs the creation steps; the constructor calls it. Throws on failure.
+    void dm2Create();
+
+    // Creates the default table "Hollin.DAT" in folder unless its data file
+    // is present; an existing table is never changed.
+    static void CreateTables(const std::string& folder);
+    // Rewrites List.txt in the program folder: every table data file (*.DAT,
+    // matched ignoring case) named once, in name order, the default table
+    // last. A folder without any writes nothing.
+    void BuildTableList();
+    // Closes every table component that has a table to close (Larchqtbl,
+    // then Larchtbl); the month query is the caller's.
+    void CloseAllTables();
+    // Reopens the month query over the open table for the current month plus
+    // offset (-1, 0 or +1; wraps around the year).
+    void RunSql(int offset);
+    // The month query's text for a table name.
+    static std::string MonthQueryText(const std::string& tableName);
+
+    // The program folder, ending with "/".
+    const std::string& Folder() const { return m_folder; }
+    std::string ListFilePath() const { return m_folder + "List.txt"; }
+
+    // The current status texts; OnStatusChange fires whenever one changes
+    // through ds1DataChange or ds1StateChange.
+    const TRecordStatusTexts& StatusTexts() const { return m_status; }
+    std::function<void(const TRecordStatusTexts&)> OnStatusChange;
+    // Clears the three texts (a command that closed the table).
+    void ClearStatusTexts();
+
+    // ---- photo of the current record
+    // Replaces the Photo field's content with the file's bytes (no decoding);
+    // the record must be in Edit or Insert.
+    void LoadPhotoFromFile(const std::string& path);
+    // Edit, clear Photo, Post; an error is replaced by one whose text tells
+    // its kind ("There was an unexpected blob error", ...).
+    void ClearPhoto();
+
+    larch::TLarchDatabase Larchdb;
+    larch::TLarchTable Larchtbl;
+    larch::TLarchTable Larchqtbl;
+    larch::TLarchQuery Larchq;
+    TDataSource ds1;
+    TDataSource dsQ;
+
+private:
+    void ds1DataChange(TDataSource& source, TField* field);
+    void ds1StateChange(TDataSource& source);
+    void CheckRequiredFields(TDataSet& dataSet);
+    void SetStatus(const TRecordStatusTexts& status);
+
+    std::string m_folder;
+    TRecordStatusTexts m_status;
+};
+
+}  // namespace hollin
