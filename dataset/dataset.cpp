@@ -1,6 +1,7 @@
 // TDataSet: opening, closing, the editing operations with their events, and
 // field access through the record buffers.
 #include "dataset/dataset.h"
+#include "dataset/field_change_stream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -497,11 +498,19 @@ std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField& field, TBlobStreamMo
     TRecordBuffer buffer = FieldBuffer();
     if (buffer == nullptr) return std::make_unique<TMemoryStream>();
     auto stream = InternalCreateBlobStream(field, buffer, mode);
+    if (mode == bmRead) return stream;
     if (mode == bmWrite) {
         stream->SetPosition(0);
         stream->Truncate();
     }
-    return stream;
+    // Released after a change, the stream marks the record modified and
+    // reports the field change, as a setter does.
+    TField* changed = &field;
+    return std::make_unique<TFieldChangeStream>(std::move(stream), mode == bmWrite, [this, changed] {
+        if (m_state != dsEdit && m_state != dsInsert) return;
+        m_modified = true;
+        DataEvent(deFieldChange, changed);
+    });
 }
 
 void TDataSet::ClearCalcFields(TRecordBuffer buffer) {

@@ -160,8 +160,18 @@ TEST_F(DataModule, PhotoLoadedFromAFileIsStoredByteForByte) {
     dm2.Larchtbl.Insert();
     for (const char* name : {"FirstName", "LastName", "Event"}) dm2.Larchtbl.FieldByName(name).SetAsString("X");
     dm2.Larchtbl.FieldByName("EventDate").SetAsDate(Today());
+    TDataSource watcher;
+    std::vector<std::string> changedFields;
+    watcher.OnDataChange = [&](TDataSource&, TField* field) {
+        if (field != nullptr) changedFields.push_back(field->FieldName());
+    };
+    watcher.SetDataSet(&dm2.Larchtbl);
     dm2.LoadPhotoFromFile(folder / "photo.jpg");
     EXPECT_EQ(dm2.Larchtbl.State(), dsInsert);
+    // The photo control follows the field through this change.
+    EXPECT_EQ(changedFields, std::vector<std::string>{"Photo"});
+    EXPECT_TRUE(dm2.Larchtbl.Modified());
+    watcher.SetDataSet(nullptr);
     dm2.Larchtbl.Post();
 
     auto reader = EventCursor(folder.path());
