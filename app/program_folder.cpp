@@ -1,0 +1,99 @@
+// The command line and the program's data folder.
+#include "app/program_folder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace hollin {
+namespace {
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+bool MayWriteInto(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
+
+}  // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    TCommandLine line;
+    auto valueOf = [&](std::size_t& i, const std::string& option) -> std::optional<std::string> {
+        if (i + 1 >= args.size() || args[i + 1].empty()) {
+            line.error = "Option " + option + " needs a value";
+            return std::nullopt;
+        }
+        return args[++i];
+    };
+    for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
+        } else if (arg == "--data-dir") {
+            line.dataDir = valueOf(i, arg);
+        } else if (arg.rfind("--data-dir=", 0) == 0) {
+            line.dataDir = arg.substr(11);
+        } else if (arg == "--report") {
+            line.reportKind = valueOf(i, arg);
+        } else if (arg == "--output") {
+            line.reportOutput = valueOf(i, arg);
+        } else {
+            line.error = "Unknown argument: " + arg;
+        }
+    }
+    if (!line.error.empty()) return line;
+    if (line.reportKind && *line.reportKind != "list" && *line.reportKind != "detailed") {
+        line.error = "--report takes list or detailed";
+    } else if (line.reportKind.has_value() != line.reportOutput.has_value()) {
+        line.error = "--report and --output go together";
+    }
+    return line;
+}
+
+std::string UsageText() {
+    return "Usage: hollin [--data-dir DIR] [--report list|detailed --output FILE]\n"
+           "\n"
+           "Hollin keeps a small database of family events.\n"
+           "\n"
+           "  --data-dir DIR   keep the tables, List.txt and the Backup folder in DIR\n"
+           "                   (created when missing). Without it they live beside the\n"
+           "                   executable, or, when that folder is not writable (an\n"
+           "                   installed program), in $XDG_DATA_HOME/Hollin\n"
+           "                   (by default ~/.local/share/Hollin).\n"
+           "  --report KIND    write the list or detailed report of the default table\n"
+           "  --output FILE    to FILE (.pdf; .txt for the list) without a window\n"
+           "  --help           show this text\n"
+           "  --version        show the program's version\n";
+}
+
+std::string UserDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && *xdg == '/') return WithSeparator(xdg) + "Hollin/";
+    const char* home = std::getenv("HOME");
+    return WithSeparator(home != nullptr && *home != '\0' ? home : "/tmp") + ".local/share/Hollin/";
+}
+
+std::string ProgramDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder) {
+    std::string folder;
+    if (dataDir) {
+        folder = std::filesystem::absolute(*dataDir).lexically_normal().string();
+    } else if (MayWriteInto(executableFolder)) {
+        folder = executableFolder;
+    } else {
+        folder = UserDataFolder();
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder)) {
+        throw std::runtime_error("Cannot use the data folder " + folder +
+                                 (error ? ": " + error.message() : std::string()));
+    }
+    return WithSeparator(folder);
+}
+
+}  // namespace hollin
