@@ -1,0 +1,120 @@
+// The bound editable drop-down list.
+#include "controls/db_combo_box.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "controls/error_handler.h"
+#include "controls/key_input.h"
+#include "dataset/field.h"
+
+namespace hollin::ui {
+
+TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    lineEdit()->installEventFilter(this);
+    m_link.OnDataChange = [this] { ShowField(); };
+    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
+    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
+    m_link.OnUpdateData = [this] { WriteField(); };
+    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
+    connect(this, &QComboBox::activated, this, [this] { ItemChosen(); });
+    ShowField();
+}
+
+void TDBComboBox::ShowField() {
+    hollin::TField* field = Field();
+    lineEdit()->setMaxLength(field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
+                                 ? field->Size()
+                                 : 32767);
+    std::string text;
+    if (field != nullptr) RunGuarded([&] { text = field->DisplayText(); });
+    m_showing = true;
+    const QString value = QString::fromStdString(text);
+    const int index = findText(value, Qt::MatchExactly);
+    setCurrentIndex(index);
+    setEditText(value);
+    m_showing = false;
+    UpdateReadOnly();
+}
+
+void TDBComboBox::UpdateReadOnly() { lineEdit()->setReadOnly(!AcceptsInput()); }
+
+void TDBComboBox::WriteField() {
+    if (hollin::TField* field = Field()) field->SetAsString(currentText().toStdString());
+}
+
+void TDBComboBox::ItemChosen() {
+    if (m_showing) return;
+    if (!BeginChange()) {
+        ShowField();  // browsing: a choice from the list changes nothing
+        return;
+    }
+    m_link.Modified();
+    CommitPending();
+}
+
+// Keys that change the chosen item or the text need an edit first.
+void TDBComboBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (!(event->modifiers() & Qt::AltModifier) && !m_link.Editing() && !BeginChange()) {
+                event->accept();
+                return;
+            }
+            if (m_link.Editing()) m_link.Modified();
+            break;
+        default: break;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TDBComboBox::wheelEvent(QWheelEvent* event) {
+    if (!m_link.Editing()) {
+        event->ignore();
+        return;
+    }
+    m_link.Modified();
+    QComboBox::wheelEvent(event);
+}
+
+bool TDBComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (IsTextChangingKey(*key) && !m_link.Editing()) {
+            if (!BeginChange()) return true;  // browsing: swallow the key
+            lineEdit()->setReadOnly(false);
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+void TDBComboBox::focusInEvent(QFocusEvent* event) {
+    QComboBox::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason) return;  // back from its own list
+    emit entered();
+    if (m_showListOnEntry) {
+        // Not from inside the focus change: the popup takes the focus itself.
+        QTimer::singleShot(0, this, [this] {
+            if (hasFocus()) showPopup();
+        });
+    }
+}
+
+void TDBComboBox::focusOutEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::PopupFocusReason) {
+        if (CommitPending()) ShowField();
+    }
+    QComboBox::focusOutEvent(event);
+}
+
+}  // namespace hollin::ui

@@ -1,0 +1,98 @@
+// The bound one-line edit.
+#include "controls/db_edit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "controls/error_handler.h"
+#include "controls/key_input.h"
+#include "dataset/field.h"
+
+namespace hollin::ui {
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
+    m_link.OnDataChange = [this] { ShowField(); };
+    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
+    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
+    m_link.OnUpdateData = [this] { WriteField(); };
+    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
+    connect(this, &QLineEdit::returnPressed, this, [this] {
+        if (CommitPending()) ShowField();
+    });
+    ShowField();
+    UpdateReadOnly();
+}
+
+void TDBEdit::ShowField() {
+    hollin::TField* field = Field();
+    const int maxLength = field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
+                              ? field->Size()
+                              : 32767;
+    setMaxLength(maxLength);
+    std::string text;
+    if (field != nullptr) {
+        RunGuarded([&] { text = hasFocus() && m_link.Editing() ? field->AsString() : field->DisplayText(); });
+    }
+    const int caret = cursorPosition();
+    setText(QString::fromStdString(text));
+    if (hasFocus()) setCursorPosition(std::min(caret, static_cast<int>(this->text().size())));
+    UpdateReadOnly();
+}
+
+void TDBEdit::UpdateReadOnly() { setReadOnly(!AcceptsInput()); }
+
+void TDBEdit::WriteField() {
+    if (hollin::TField* field = Field()) field->SetAsString(text().toStdString());
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent* event) {
+    if (IsTextChangingKey(*event) && !m_link.Editing()) {
+        if (!BeginChange()) {
+            event->accept();  // browsing: the key changes nothing
+            return;
+        }
+        setReadOnly(false);
+    }
+    if (event->key() == Qt::Key_Escape && m_link.Editing()) {
+        m_link.Reset();  // drop what was typed, show the field again
+        selectAll();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TDBEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (!m_link.Editing() && !BeginChange()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void TDBEdit::focusInEvent(QFocusEvent* event) {
+    const int caret = cursorPosition();
+    QLineEdit::focusInEvent(event);
+    if (m_selectAllOnEntry) {
+        // A mouse click places the caret after the focus arrives: select then.
+        QTimer::singleShot(0, this, [this] {
+            if (hasFocus()) selectAll();
+        });
+        selectAll();
+    } else {
+        deselect();
+        setCursorPosition(caret);
+    }
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent* event) {
+    // A popup (a context menu) does not take the value away yet.
+    if (event->reason() != Qt::PopupFocusReason) {
+        if (CommitPending()) ShowField();
+    }
+    QLineEdit::focusOutEvent(event);
+}
+
+}  // namespace hollin::ui
