@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <string>
 
+#include "app/help_window.h"
 #include "controls/db_navigator.h"
 
 class QAction;
@@ -31,7 +32,6 @@ class TDBDateEdit;
 class TDBEdit;
 class TDBJPEGImage;
 class TDBMemo;
-class THelpWindow;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT

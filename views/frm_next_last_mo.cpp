@@ -1,6 +1,7 @@
 // The events-by-month window: layout, month choices and opening a table.
 #include "views/frm_next_last_mo.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFrame>
