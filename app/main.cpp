@@ -6,9 +6,8 @@
 #include "app/frm_main.h"
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
-#include "controls/error_handler.h"
+#include "app/start_up.h"
 #include "controls/message_box.h"
-#include "data/dm2.h"
 #include "photo/warning_box.h"
 
 int main(int argc, char** argv) {
@@ -49,15 +48,10 @@ int main(int argc, char** argv) {
     // The codecs' warnings appear as the program's warning boxes.
     SetWarningBoxHandler([](const std::string& text) { ShowMessageBox(TMessageKind::Warning, text); });
 
-    TfrmMain frmMain(executableFolder + "HN.HLP");
-    Tdm2 dm2(folder);
-    frmMain.BindData(dm2);
-    // A table that cannot be created or opened is reported; the window still
-    // opens, with the table closed.
-    RunGuarded([&] { dm2.dm2Create(); });
-
-    frmMain.show();
+    std::unique_ptr<TProgram> program = StartProgram(folder, executableFolder);
+    program->frmMain->show();
     const int status = QApplication::exec();
+    program.reset();
     SetWarningBoxHandler(nullptr);
     return status;
 }

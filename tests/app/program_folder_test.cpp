@@ -1,0 +1,45 @@
+// The command line and the choice of the data folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/program_folder.h"
+#include "tests/engine/test_folder.h"
+
+namespace hollin {
+namespace {
+
+TEST(CommandLine, OptionsAndErrors) {
+    TCommandLine line = ParseCommandLine({"--data-dir", "/x", "--report", "list", "--output", "a.pdf"});
+    EXPECT_TRUE(line.error.empty());
+    EXPECT_EQ(line.dataDir.value_or(""), "/x");
+    EXPECT_EQ(line.reportKind.value_or(""), "list");
+    EXPECT_EQ(line.reportOutput.value_or(""), "a.pdf");
+    EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+    EXPECT_EQ(ParseCommandLine({"--data-dir"}).error, "Option --data-dir needs a value");
+    EXPECT_EQ(ParseCommandLine({"--what"}).error, "Unknown argument: --what");
+    EXPECT_EQ(ParseCommandLine({"--report", "grid", "--output", "x"}).error, "--report takes list or detailed");
+    EXPECT_EQ(ParseCommandLine({"--report", "list"}).error, "--report and --output go together");
+}
+
+TEST(DataFolder, DataDirThenExecutableFolderThenUserFolder) {
+    larch::testing::TestFolder folder;
+    EXPECT_EQ(ProgramDataFolder(folder / "given/sub", folder / "exe"), folder / "given/sub/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "given/sub"));
+
+    std::filesystem::create_directory(folder / "exe");
+    EXPECT_EQ(ProgramDataFolder(std::nullopt, folder / "exe/"), folder / "exe/");
+
+    ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
+    EXPECT_EQ(UserDataFolder(), folder / "xdg/Hollin/");
+    // A folder the program cannot write into (here: one that is not there,
+    // which holds for root too) sends the tables to the user's folder.
+    EXPECT_EQ(ProgramDataFolder(std::nullopt, folder / "usr/bin/"), folder / "xdg/Hollin/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "xdg/Hollin"));
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_THROW(ProgramDataFolder(std::string("/proc/no/such"), folder / "exe/"), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace hollin
