@@ -3,6 +3,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -23,14 +24,19 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
     m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QComboBox::activated, this, [this] { ItemChosen(); });
+    // Adding the first items would make the first one current: show the
+    // field's text again instead.
+    connect(model(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!m_showing) ShowField();
+    });
     ShowField();
 }
 
 void TDBComboBox::ShowField() {
     hollin::TField* field = Field();
-    lineEdit()->setMaxLength(field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
-                                 ? field->Size()
-                                 : 32767);
+    const int maxLength =
+        field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0 ? field->Size() : 32767;
+    if (maxLength != lineEdit()->maxLength()) lineEdit()->setMaxLength(maxLength);
     std::string text;
     if (field != nullptr) RunGuarded([&] { text = field->DisplayText(); });
     m_showing = true;

@@ -36,7 +36,8 @@ TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent) {
 void TDBDateEdit::ShowField() {
     std::string text;
     if (hollin::TField* field = Field()) RunGuarded([&] { text = field->DisplayText(); });
-    setText(QString::fromStdString(text));
+    const QString value = QString::fromStdString(text);
+    if (value != this->text()) setText(value);
     UpdateReadOnly();
 }
 

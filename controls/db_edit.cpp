@@ -30,14 +30,14 @@ void TDBEdit::ShowField() {
     const int maxLength = field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
                               ? field->Size()
                               : 32767;
-    setMaxLength(maxLength);
+    if (maxLength != this->maxLength()) setMaxLength(maxLength);  // setting it moves the caret
     std::string text;
     if (field != nullptr) {
         RunGuarded([&] { text = hasFocus() && m_link.Editing() ? field->AsString() : field->DisplayText(); });
     }
-    const int caret = cursorPosition();
-    setText(QString::fromStdString(text));
-    if (hasFocus()) setCursorPosition(std::min(caret, static_cast<int>(this->text().size())));
+    // Unchanged text keeps the caret where the user left it.
+    const QString value = QString::fromStdString(text);
+    if (value != this->text()) setText(value);
     UpdateReadOnly();
 }
 
