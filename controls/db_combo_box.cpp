@@ -17,11 +17,7 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->installEventFilter(this);
-    m_link.OnDataChange = [this] { ShowField(); };
-    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
-    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
-    m_link.OnUpdateData = [this] { WriteField(); };
-    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QComboBox::activated, this, [this] { ItemChosen(); });
     // Adding the first items would make the first one current: show the
@@ -96,10 +92,7 @@ void TDBComboBox::wheelEvent(QWheelEvent* event) {
 bool TDBComboBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (IsTextChangingKey(*key) && !m_link.Editing()) {
-            if (!BeginChange()) return true;  // browsing: swallow the key
-            lineEdit()->setReadOnly(false);
-        }
+        if (RefusesChange(IsTextChangingKey(*key))) return true;  // browsing: swallow the key
     }
     return QComboBox::eventFilter(watched, event);
 }
