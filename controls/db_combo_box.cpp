@@ -3,6 +3,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -16,21 +17,22 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->installEventFilter(this);
-    m_link.OnDataChange = [this] { ShowField(); };
-    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
-    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
-    m_link.OnUpdateData = [this] { WriteField(); };
-    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QComboBox::activated, this, [this] { ItemChosen(); });
+    // Adding the first items would make the first one current: show the
+    // field's text again instead.
+    connect(model(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!m_showing) ShowField();
+    });
     ShowField();
 }
 
 void TDBComboBox::ShowField() {
     hollin::TField* field = Field();
-    lineEdit()->setMaxLength(field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
-                                 ? field->Size()
-                                 : 32767);
+    const int maxLength =
+        field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0 ? field->Size() : 32767;
+    if (maxLength != lineEdit()->maxLength()) lineEdit()->setMaxLength(maxLength);
     std::string text;
     if (field != nullptr) RunGuarded([&] { text = field->DisplayText(); });
     m_showing = true;
@@ -90,10 +92,7 @@ void TDBComboBox::wheelEvent(QWheelEvent* event) {
 bool TDBComboBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (IsTextChangingKey(*key) && !m_link.Editing()) {
-            if (!BeginChange()) return true;  // browsing: swallow the key
-            lineEdit()->setReadOnly(false);
-        }
+        if (RefusesChange(IsTextChangingKey(*key))) return true;  // browsing: swallow the key
     }
     return QComboBox::eventFilter(watched, event);
 }

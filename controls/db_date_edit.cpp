@@ -21,11 +21,7 @@ TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent) {
     m_dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
     m_dropDown->setToolTip(tr("Calendar"));
     connect(m_dropDown, &QAction::triggered, this, [this] { ShowCalendar(); });
-    m_link.OnDataChange = [this] { ShowField(); };
-    m_link.OnEditingChange = [this] { EditingChanged(); };
-    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
-    m_link.OnUpdateData = [this] { WriteField(); };
-    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); }, [this] { EditingChanged(); });
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QLineEdit::returnPressed, this, [this] {
         if (CommitPending()) ShowField();
@@ -36,7 +32,8 @@ TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent) {
 void TDBDateEdit::ShowField() {
     std::string text;
     if (hollin::TField* field = Field()) RunGuarded([&] { text = field->DisplayText(); });
-    setText(QString::fromStdString(text));
+    const QString value = QString::fromStdString(text);
+    if (value != this->text()) setText(value);
     UpdateReadOnly();
 }
 
@@ -105,12 +102,9 @@ void TDBDateEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (IsTextChangingKey(*event) && !m_link.Editing()) {
-        if (!BeginChange()) {
-            event->accept();
-            return;
-        }
-        setReadOnly(false);
+    if (RefusesChange(IsTextChangingKey(*event))) {
+        event->accept();
+        return;
     }
     QLineEdit::keyPressEvent(event);
 }

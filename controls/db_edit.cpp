@@ -2,6 +2,7 @@
 #include "controls/db_edit.h"
 
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -12,11 +13,7 @@
 namespace hollin::ui {
 
 TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
-    m_link.OnDataChange = [this] { ShowField(); };
-    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
-    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
-    m_link.OnUpdateData = [this] { WriteField(); };
-    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); });
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QLineEdit::returnPressed, this, [this] {
         if (CommitPending()) ShowField();
@@ -30,14 +27,14 @@ void TDBEdit::ShowField() {
     const int maxLength = field != nullptr && field->DataType() == hollin::ftString && field->Size() > 0
                               ? field->Size()
                               : 32767;
-    setMaxLength(maxLength);
+    if (maxLength != this->maxLength()) setMaxLength(maxLength);  // setting it moves the caret
     std::string text;
     if (field != nullptr) {
         RunGuarded([&] { text = hasFocus() && m_link.Editing() ? field->AsString() : field->DisplayText(); });
     }
-    const int caret = cursorPosition();
-    setText(QString::fromStdString(text));
-    if (hasFocus()) setCursorPosition(std::min(caret, static_cast<int>(this->text().size())));
+    // Unchanged text keeps the caret where the user left it.
+    const QString value = QString::fromStdString(text);
+    if (value != this->text()) setText(value);
     UpdateReadOnly();
 }
 
@@ -48,12 +45,9 @@ void TDBEdit::WriteField() {
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
-    if (IsTextChangingKey(*event) && !m_link.Editing()) {
-        if (!BeginChange()) {
-            event->accept();  // browsing: the key changes nothing
-            return;
-        }
-        setReadOnly(false);
+    if (RefusesChange(IsTextChangingKey(*event))) {
+        event->accept();  // browsing: the key changes nothing
+        return;
     }
     if (event->key() == Qt::Key_Escape && m_link.Editing()) {
         m_link.Reset();  // drop what was typed, show the field again
@@ -65,7 +59,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBEdit::inputMethodEvent(QInputMethodEvent* event) {
-    if (!m_link.Editing() && !BeginChange()) {
+    if (RefusesChange(!event->commitString().isEmpty())) {
         event->accept();
         return;
     }

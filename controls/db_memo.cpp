@@ -2,6 +2,7 @@
 #include "controls/db_memo.h"
 
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "controls/error_handler.h"
@@ -12,11 +13,7 @@ namespace hollin::ui {
 
 TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
     setTabChangesFocus(true);  // Tab leaves the memo, as it leaves every field
-    m_link.OnDataChange = [this] { ShowField(); };
-    m_link.OnEditingChange = [this] { UpdateReadOnly(); };
-    m_link.OnActiveChange = [this] { UpdateReadOnly(); };
-    m_link.OnUpdateData = [this] { WriteField(); };
-    m_link.OnFocusControl = [this] { setFocus(Qt::OtherFocusReason); };
+    BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); });
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_showing) m_link.Modified();
     });
@@ -44,18 +41,15 @@ void TDBMemo::WriteField() {
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
     const bool changes =
         IsTextChangingKey(*event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (changes && !m_link.Editing()) {
-        if (!BeginChange()) {
-            event->accept();
-            return;
-        }
-        setReadOnly(false);
+    if (RefusesChange(changes)) {
+        event->accept();
+        return;
     }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!m_link.Editing() && !BeginChange()) {
+    if (RefusesChange(!event->commitString().isEmpty())) {
         event->accept();
         return;
     }
