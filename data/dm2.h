@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "data/file_copy.h"
 #include "dataset/data_source.h"
 #include "engine/larch_query.h"
 #include "engine/larch_session.h"
@@ -66,6 +67,30 @@ public:
     std::function<void(const TRecordStatusTexts&)> OnStatusChange;
     // Clears the three texts (a command that closed the table).
     void ClearStatusTexts();
+
+    // ---- whole-table commands
+    // The number of tables (data files) in the program folder.
+    int TableCount();
+    // No range, no filter, first-name order.
+    void ResetView();
+    // Closes the month query and drops its plan, so that it holds no file.
+    void CloseMonthQuery();
+    // Closes the tables and the month query and deletes every record of the
+    // table (the record key counter starts again); the table stays closed and
+    // the record counter and event sentence are cleared.
+    void EmptyOpenTable();
+    // The folder "Backup" of the program folder, ending with "/".
+    std::string BackupFolder() const;
+    // Copies the data, index and blob files of the program folder into the
+    // backup folder (created when missing), each table while its read lock
+    // keeps writers out, so every copy is a consistent table. Returns the
+    // number of files that failed (reported through callbacks.onError).
+    int BackupTables(TCopyCallbacks callbacks);
+    // Without a backup folder (or program folder) does nothing and returns
+    // false. Otherwise closes the tables and the month query, copies every
+    // file of the backup folder back (each table replaced whole or not at
+    // all) and opens the table again (which may throw).
+    bool RestoreTables(const TCopyCallbacks& callbacks);
 
     // ---- photo of the current record
     // Replaces the Photo field's content with the file's bytes (no decoding);

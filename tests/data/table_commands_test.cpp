@@ -1,0 +1,202 @@
+// The data module's whole-table commands: the table count, emptying, reset,
+// wildcard sets, and backup and restore (also while another process writes).
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/dm2.h"
+#include "data/event_schema.h"
+#include "data/file_copy.h"
+#include "dataset/date_time.h"
+#include "engine/table_verify.h"
+#include "tests/engine/test_folder.h"
+#include "tests/support/event_cursor.h"
+
+namespace hollin {
+namespace {
+
+namespace fs = std::filesystem;
+using larch::testing::AddEvent;
+using larch::testing::EventCursor;
+using larch::testing::TestFolder;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void MakeTable(const std::string& folder, const std::string& name) {
+    larch::TLarchTable table;
+    table.SetDatabaseName(folder);
+    table.SetTableName(name);
+    CreateEventTable(table, kUserTableIndexCount);
+}
+
+std::vector<std::string> FirstNames(TDataSet& table) {
+    std::vector<std::string> names;
+    for (table.First(); !table.Eof(); table.Next()) names.push_back(table.FieldByName("FirstName").AsString());
+    return names;
+}
+
+TEST(Wildcards, MatchIgnoringCase) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"*.DAT", "Hollin.DAT", true}, {"*.DAT", "work.dat", true},  {"*.DAT", "Hollin.DATA", false},
+        {"*.DAT", "DAT", false},       {"*", "List.txt", true},      {"*.*", "noext", false},
+        {"H?llin.*", "Hollin.BLB", true}, {"*a*b", "xaxxb", true},   {"*a*b", "xaxxbc", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+class TableCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dm2.dm2Create();
+        AddEvent(dm2.Larchtbl, "Zed", "Young", "Birthday", EncodeDate(1980, 5, 1));
+        AddEvent(dm2.Larchtbl, "Ann", "Baker", "Passing", EncodeDate(2000, 6, 1));
+    }
+
+    TestFolder folder;
+    Tdm2 dm2{folder.path()};
+};
+
+TEST_F(TableCommands, TableCountAndReset) {
+    EXPECT_EQ(dm2.TableCount(), 1);
+    MakeTable(folder.path(), "Work.DAT");
+    EXPECT_EQ(dm2.TableCount(), 2);
+
+    dm2.Larchtbl.SetIndexName("LastName");
+    dm2.Larchtbl.SetFilter("Event = 'Passing'");
+    dm2.Larchtbl.SetFiltered(true);
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), std::vector<std::string>{"Ann"});
+    dm2.ResetView();
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), (std::vector<std::string>{"Ann", "Zed"}));
+    EXPECT_EQ(dm2.Larchtbl.IndexName(), "FirstName");
+    EXPECT_EQ(dm2.Larchtbl.Filter(), "Event = 'Passing'");  // the text stays
+}
+
+TEST_F(TableCommands, EmptyingLeavesTheTableClosedAndRestartsTheKeys) {
+    dm2.RunSql(0);
+    EXPECT_EQ(dm2.StatusTexts().recNo, "Record 1 of 2");
+    dm2.EmptyOpenTable();
+    EXPECT_FALSE(dm2.Larchtbl.Active());
+    EXPECT_FALSE(dm2.Larchq.Active());
+    EXPECT_FALSE(dm2.Larchq.Prepared());
+    EXPECT_EQ(dm2.StatusTexts().recNo, "");
+    EXPECT_EQ(dm2.StatusTexts().eTitle, "");
+    dm2.Larchtbl.Open();
+    EXPECT_TRUE(dm2.Larchtbl.IsEmpty());
+    AddEvent(dm2.Larchtbl, "New", "One");
+    EXPECT_EQ(dm2.Larchtbl.FieldByName("IndexField").AsInteger(), 1);
+}
+
+TEST_F(TableCommands, BackupCopiesEveryTableAndRestoreBringsItBack) {
+    MakeTable(folder.path(), "Work.DAT");
+    EXPECT_FALSE(dm2.RestoreTables({}));  // no backup yet: nothing happens
+    EXPECT_TRUE(dm2.Larchtbl.Active());
+
+    EXPECT_EQ(dm2.BackupTables({}), 0);
+    for (const char* name : {"Hollin.DAT", "Hollin.IDX", "Hollin.BLB", "Work.DAT", "Work.IDX", "Work.BLB"}) {
+        ASSERT_TRUE(fs::exists(folder / ("Backup/" + std::string(name)))) << name;
+        EXPECT_EQ(ReadFile(folder / ("Backup/" + std::string(name))), ReadFile(folder / name)) << name;
+    }
+    EXPECT_EQ(MatchingFiles(dm2.BackupFolder(), {"*"}).size(), 6u);
+
+    AddEvent(dm2.Larchtbl, "Late", "Comer");
+    EXPECT_EQ(dm2.BackupTables({}), 0);  // a second backup replaces the copies
+    dm2.Larchtbl.First();
+    dm2.Larchtbl.Delete();
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), (std::vector<std::string>{"Late", "Zed"}));
+
+    std::vector<std::string> texts;
+    dm2.OnStatusChange = [&](const TRecordStatusTexts& status) { texts.push_back(status.recNo); };
+    EXPECT_TRUE(dm2.RestoreTables({}));
+    EXPECT_TRUE(dm2.Larchtbl.Active());
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), (std::vector<std::string>{"Ann", "Late", "Zed"}));
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "Record 3 of 3");
+    EXPECT_FALSE(dm2.Larchq.Active());
+}
+
+TEST_F(TableCommands, AFailedTableIsReportedAndTheOthersAreStillCopied) {
+    MakeTable(folder.path(), "Work.DAT");
+    EXPECT_EQ(dm2.BackupTables({}), 0);
+    const std::string oldWork = ReadFile(folder / "Backup/Work.IDX");
+    AddEvent(dm2.Larchtbl, "Late", "Comer");
+    {
+        auto work = EventCursor(folder.path());
+        work->Close();
+    }
+    larch::TLarchTable work;
+    work.SetDatabaseName(folder.path());
+    work.SetTableName("Work.DAT");
+    work.Open();
+    AddEvent(work, "Worker", "W");
+    work.Close();
+
+    // Something in the way of Work's copy: its temporary name is a folder.
+    fs::create_directories(folder / "Backup/Work.IDX.copying");
+    std::vector<std::string> failed;
+    TCopyCallbacks callbacks;
+    callbacks.onError = [&](const std::string& file, const std::string&) { failed.push_back(file); };
+    EXPECT_EQ(dm2.BackupTables(callbacks), 1);
+    EXPECT_EQ(failed, std::vector<std::string>{folder / "Work.BLB"});
+    // Work's old copy is whole and untouched; Hollin's is the new one.
+    EXPECT_EQ(ReadFile(folder / "Backup/Work.IDX"), oldWork);
+    EXPECT_EQ(ReadFile(folder / "Backup/Hollin.DAT"), ReadFile(folder / "Hollin.DAT"));
+    EXPECT_NE(ReadFile(folder / "Backup/Work.DAT"), ReadFile(folder / "Work.DAT"));
+}
+
+TEST_F(TableCommands, ABackupWhileAnotherProcessWritesIsConsistent) {
+    dm2.Larchtbl.Close();
+    const std::string stopFile = folder / "stop";
+    pid_t writer = ::fork();
+    if (writer == 0) {
+        int status = 0;
+        try {
+            auto table = EventCursor(folder.path());
+            table->Open();
+            for (int i = 0; i < 20000 && !fs::exists(stopFile); ++i) {
+                table->Insert();
+                table->FieldByName("FirstName").SetAsString("W" + std::to_string(i));
+                table->FieldByName("LastName").SetAsString("Writer");
+                table->FieldByName("Event").SetAsString("Birthday");
+                table->FieldByName("EventDate").SetAsDate(EncodeDate(1990, 1, 1 + i % 28));
+                table->FieldByName("Notes").SetAsString(std::string(200 + i % 700, 'n'));
+                table->Post();
+            }
+        } catch (...) {
+            status = 1;
+        }
+        ::_exit(status);
+    }
+    for (int run = 0; run < 4; ++run) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        ASSERT_EQ(dm2.BackupTables({}), 0);
+        larch::TLarchTable copy;
+        copy.SetDatabaseName(dm2.BackupFolder());
+        copy.SetTableName("Hollin.DAT");
+        copy.SetReadOnly(true);
+        copy.Open();
+        EXPECT_EQ(larch::VerifyTable(*copy.DataFile()), std::vector<std::string>{}) << "run " << run;
+        EXPECT_GE(copy.RecordCount(), 2);
+    }
+    std::ofstream(stopFile) << "stop";
+    int status = -1;
+    ::waitpid(writer, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
+}  // namespace hollin
