@@ -22,14 +22,6 @@ namespace {
 constexpr int kPdfDpi = 1200;
 constexpr double kPdfPhotoDpi = 150;
 
-QFont MakeFont(const TFontSpec& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    return font;
-}
-
 Qt::Alignment AlignmentFlags(TAlignment alignment) {
     switch (alignment) {
         case TAlignment::Center: return Qt::AlignHCenter;
@@ -41,6 +33,16 @@ Qt::Alignment AlignmentFlags(TAlignment alignment) {
 
 }  // namespace
 
+QRectF TReportPainter::DeviceRect(const TRect& rect) const {
+    return {ToDevice(rect.left, m_dpi), ToDevice(rect.top, m_dpi), ToDevice(rect.width, m_dpi),
+            ToDevice(rect.height, m_dpi)};
+}
+
+void TReportPainter::UseTextStyle(const TReportItem& item) {
+    m_painter.setFont(MakeFont(item.font));
+    m_painter.setPen(item.colour);
+}
+
 void TReportPainter::DrawPage(const TDisplayPage& page) {
     for (const TPlacedBand& band : page.bands) {
         for (const TPlacedItem& placed : band.items) DrawItem(placed);
@@ -49,8 +51,7 @@ void TReportPainter::DrawPage(const TDisplayPage& page) {
 
 void TReportPainter::DrawItem(const TPlacedItem& placed) {
     const TReportItem& item = *placed.item;
-    const QRectF box(ToDevice(placed.rect.left, m_dpi), ToDevice(placed.rect.top, m_dpi),
-                     ToDevice(placed.rect.width, m_dpi), ToDevice(placed.rect.height, m_dpi));
+    const QRectF box = DeviceRect(placed.rect);
     m_painter.save();
     if (item.IsText() && !item.transparent) m_painter.fillRect(box, item.backColour);
     switch (item.kind) {
@@ -83,10 +84,8 @@ void TReportPainter::DrawItem(const TPlacedItem& placed) {
 
 void TReportPainter::DrawText(const TPlacedItem& placed) {
     const TReportItem& item = *placed.item;
-    m_painter.setFont(MakeFont(item.font));
-    m_painter.setPen(item.colour);
-    const QRectF box(ToDevice(placed.rect.left, m_dpi), ToDevice(placed.rect.top, m_dpi),
-                     ToDevice(placed.rect.width, m_dpi), ToDevice(placed.rect.height, m_dpi));
+    UseTextStyle(item);
+    const QRectF box = DeviceRect(placed.rect);
     m_painter.drawText(box, static_cast<int>(AlignmentFlags(item.alignment) | Qt::AlignTop) | Qt::TextSingleLine |
                                 Qt::TextDontClip,
                        QString::fromStdString(placed.text));
@@ -94,10 +93,8 @@ void TReportPainter::DrawText(const TPlacedItem& placed) {
 
 void TReportPainter::DrawLines(const TPlacedItem& placed) {
     const TReportItem& item = *placed.item;
-    m_painter.setFont(MakeFont(item.font));
-    m_painter.setPen(item.colour);
-    const QRectF box(ToDevice(placed.rect.left, m_dpi), ToDevice(placed.rect.top, m_dpi),
-                     ToDevice(placed.rect.width, m_dpi), ToDevice(placed.rect.height, m_dpi));
+    UseTextStyle(item);
+    const QRectF box = DeviceRect(placed.rect);
     m_painter.setClipRect(box);
     const double spacing = ToDevice(LineSpacing(item.font), m_dpi);
     double y = box.top();
@@ -113,8 +110,7 @@ void TReportPainter::DrawLines(const TPlacedItem& placed) {
 void TReportPainter::DrawPicture(const TPlacedItem& placed) {
     if (placed.picture.isNull() || placed.pictureRect.width <= 0 || placed.pictureRect.height <= 0) return;
     const TRect& r = placed.pictureRect;
-    const QRectF target(ToDevice(r.left, m_dpi), ToDevice(r.top, m_dpi), ToDevice(r.width, m_dpi),
-                        ToDevice(r.height, m_dpi));
+    const QRectF target = DeviceRect(r);
     // The pixels the box needs at the output's resolution (at most photoDpi).
     const double dpi = std::min(m_dpi, m_photoDpi);
     const QSize needed(std::max(1, static_cast<int>(ToDevice(r.width, dpi) + 0.5)),

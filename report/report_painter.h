@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <QRectF>
+
 #include "report/display_list.h"
 
 class QPainter;
@@ -26,6 +28,8 @@ public:
     void DrawPage(const TDisplayPage& page);
 
 private:
+    QRectF DeviceRect(const TRect& rect) const;
+    void UseTextStyle(const TReportItem& item);
     void DrawItem(const TPlacedItem& placed);
     void DrawText(const TPlacedItem& placed);
     void DrawLines(const TPlacedItem& placed);

@@ -26,17 +26,19 @@ const QImage& MeasureDevice() {
     return device;
 }
 
-QFontMetricsF Metrics(const TFontSpec& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    return QFontMetricsF(font, &MeasureDevice());
-}
+QFontMetricsF Metrics(const TFontSpec& spec) { return QFontMetricsF(MakeFont(spec), &MeasureDevice()); }
 
 TMicrons ToMicrons(double pixels) { return static_cast<TMicrons>(std::ceil(pixels * kMicronsPerInch / kMeasureDpi)); }
 
 }  // namespace
+
+QFont MakeFont(const TFontSpec& spec) {
+    QFont font(QString::fromStdString(spec.family));
+    font.setPointSizeF(spec.pointSize);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
 
 TMicrons TextWidth(const TFontSpec& font, const std::string& text) {
     return ToMicrons(Metrics(font).horizontalAdvance(QString::fromStdString(text)));

@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#include <QFont>
+
 #include "report/report_item.h"
 
 namespace hollin::report {
+
+// The Qt font of a font specification (point sizes follow the device).
+QFont MakeFont(const TFontSpec& spec);
 
 // The width of one line of text in the font.
 TMicrons TextWidth(const TFontSpec& font, const std::string& text);
