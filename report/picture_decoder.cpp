@@ -1,0 +1,42 @@
+// JPEG decoding for data-bound pictures and the aspect-ratio fit.
+#include "report/picture_decoder.h"
+
+#include <cmath>
+
+#include "dataset/stream.h"
+#include "photo/jpeg_stream_decompressor.h"
+
+namespace hollin::report {
+
+TPictureDecoder::TPictureDecoder() : m_codec(std::make_unique<TJPEGStreamDecompressor>()) {
+    // Warnings of a damaged photo would otherwise reach a message box once
+    // per record; the picture is still drawn.
+    m_codec->OnWarning = [](const std::string&) {};
+}
+
+TPictureDecoder::~TPictureDecoder() = default;
+
+QImage TPictureDecoder::Decode(const std::vector<uint8_t>& jpeg) {
+    if (jpeg.empty()) return {};
+    try {
+        TMemoryStream stream(jpeg);
+        QImage picture = m_codec->DecompressBitmap(stream);
+        if (!picture.isNull()) return picture;
+    } catch (...) {
+        // Any failure of the codec (bad bytes, too large, out of memory)
+        // leaves the box empty.
+    }
+    ++m_failures;
+    return {};
+}
+
+TRect FitPicture(QSize picture, const TRect& box) {
+    if (picture.isEmpty() || box.width <= 0 || box.height <= 0) return {box.left, box.top, 0, 0};
+    const double scale = std::min(static_cast<double>(box.width) / picture.width(),
+                                  static_cast<double>(box.height) / picture.height());
+    const auto width = static_cast<TMicrons>(std::lround(picture.width() * scale));
+    const auto height = static_cast<TMicrons>(std::lround(picture.height() * scale));
+    return {box.left + (box.width - width) / 2, box.top + (box.height - height) / 2, width, height};
+}
+
+}  // namespace hollin::report

@@ -1,0 +1,41 @@
+// Decodes the JPEG photos of data-bound pictures with the project's codec,
+// quietly: a photo that cannot be decoded gives a null image and is counted,
+// so a report goes on and reports the failures once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QImage>
+
+#include "report/report_geometry.h"
+
+namespace hollin {
+class TJPEGStreamDecompressor;
+}
+
+namespace hollin::report {
+
+class TPictureDecoder {
+public:
+    TPictureDecoder();
+    ~TPictureDecoder();
+    TPictureDecoder(const TPictureDecoder&) = delete;
+    TPictureDecoder& operator=(const TPictureDecoder&) = delete;
+
+    // The decoded picture; null for no bytes (not a failure) and for bytes
+    // that do not decode (counted in Failures).
+    QImage Decode(const std::vector<uint8_t>& jpeg);
+    int Failures() const { return m_failures; }
+
+private:
+    std::unique_ptr<TJPEGStreamDecompressor> m_codec;
+    int m_failures = 0;
+};
+
+// Where a picture of that size goes in box: as large as fits, its aspect
+// ratio kept, centred.
+TRect FitPicture(QSize picture, const TRect& box);
+
+}  // namespace hollin::report

@@ -1,0 +1,101 @@
+// The print dialog and the report preview it opens.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPrintPreviewWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "controls/file_dialog.h"
+#include "controls/message_box.h"
+#include "report/report_preview.h"
+#include "tests/report/report_fixture.h"
+#include "views/frm_print.h"
+
+namespace hollin::testing {
+namespace {
+
+// Records the reports the dialog runs, without showing their previews.
+class PreviewRecorder {
+public:
+    explicit PreviewRecorder(std::function<void(report::TReportPreview&)> also = {}) {
+        report::SetPreviewHookForTesting([this, also](report::TReportPreview& preview) {
+            preview.Preview()->updatePreview();
+            pageCounts.push_back(preview.PageCount());
+            hasTextChoice.push_back(preview.findChild<QAction*>("actSaveText") != nullptr);
+            if (also) also(preview);
+        });
+    }
+    ~PreviewRecorder() { report::SetPreviewHookForTesting({}); }
+
+    std::vector<int> pageCounts;
+    std::vector<bool> hasTextChoice;
+};
+
+TEST(PrintDialog, HasItsControls) {
+    ReportFixture f;
+    TfrmPrint dialog(*f.rb);
+    EXPECT_EQ(dialog.windowTitle(), "Print Records");
+    for (const char* name : {"sbClosePrint", "sbPrint", "SpeedButton1"}) {
+        EXPECT_NE(dialog.findChild<QToolButton*>(name), nullptr) << name;
+    }
+    EXPECT_EQ(dialog.findChild<QLabel*>("Label1")->text(), "Print List");
+    EXPECT_EQ(dialog.findChild<QLabel*>("Label2")->text(), "Print Detailed");
+    EXPECT_EQ(dialog.sbPrint->geometry(), QRect(40, 16, 23, 22));
+    EXPECT_EQ(dialog.SpeedButton1->geometry(), QRect(40, 56, 23, 22));
+    EXPECT_EQ(dialog.sbPrint->toolTip(), "");  // hints are off
+    EXPECT_EQ(dialog.Exit1->text(), "E&xit");
+    EXPECT_EQ(dialog.width(), 194);
+}
+
+TEST(PrintDialog, RowsRunTheListAndTheDetailedReport) {
+    ReportFixture f;
+    f.AddNumbered(10);
+    PreviewRecorder recorder;
+    TfrmPrint dialog(*f.rb);
+    QTest::mouseClick(dialog.sbPrint, Qt::LeftButton);
+    QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(recorder.pageCounts, (std::vector<int>{2, 4}));
+    EXPECT_EQ(recorder.hasTextChoice, (std::vector<bool>{true, false}));
+}
+
+TEST(PrintDialog, ExitClosesAndDestructionClearsTheInstance) {
+    ReportFixture f;
+    auto dialog = std::make_unique<TfrmPrint>(*f.rb);
+    frmPrint = dialog.get();
+    dialog->show();
+    QTest::mouseClick(dialog->sbClosePrint, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    dialog.reset();
+    EXPECT_EQ(frmPrint, nullptr);
+}
+
+TEST(ReportPreview, ListIsWrittenAsTextUnderItsDefaultName) {
+    ReportFixture f;
+    f.AddNumbered(2);
+    const std::string path = f.folder / "HolList.txt";
+    ui::TakeFileRequests();
+    ui::SetNextFileAnswer(path);
+    PreviewRecorder recorder([](report::TReportPreview& preview) { preview.SaveTextClick(); });
+    report::ShowPreview(f.rb->ppReport2);
+    const auto requests = ui::TakeFileRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].defaultName, "HolList.txt");
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST(ReportPreview, GenerationErrorsReachTheErrorBoxAndTheCallerGoesOn) {
+    ReportFixture f;
+    f.AddNumbered(1);
+    f.rb->ppReport2.detail.BeforePrint = [] { throw std::runtime_error("band failed"); };
+    ui::TakeShownMessages();
+    PreviewRecorder recorder;
+    report::ShowPreview(f.rb->ppReport2);
+    const auto shown = ui::TakeShownMessages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].text, "band failed");
+}
+
+}  // namespace
+}  // namespace hollin::testing

@@ -1,0 +1,92 @@
+// Writing a report from the command line.
+#include "views/report_command.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include <QApplication>
+
+#include "dataset/data_source.h"
+#include "engine/larch_table.h"
+#include "report/report_painter.h"
+#include "report/report_text_writer.h"
+#include "views/frm_rb.h"
+
+namespace hollin {
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return extension;
+}
+
+int WriteReport(const std::string& dataDir, bool detailed, bool asText, const std::string& output) {
+    larch::TLarchTable table;
+    table.SetDatabaseName(std::filesystem::absolute(dataDir).string());
+    table.SetTableName("Hollin.DAT");
+    table.SetIndexName("FirstName");
+    table.SetReadOnly(true);
+    table.Open();
+    TDataSource ds1;
+    ds1.SetDataSet(&table);
+    TfrmRB holder(ds1);
+    report::TReport& chosen = detailed ? holder.ppReport1 : holder.ppReport2;
+    if (asText) {
+        report::WriteTextFile(chosen, output);
+    } else {
+        report::WritePdfFile(chosen, output);
+    }
+    return kReportOk;
+}
+
+}  // namespace
+
+int RunReportCommand(const std::string& dataDir, const std::string& kind, const std::string& output,
+                     std::ostream& err) {
+    if (kind != "list" && kind != "detailed") {
+        err << "Unknown report '" << kind << "': use --report list or --report detailed\n";
+        return kReportBadUsage;
+    }
+    const std::string extension = LowerExtension(output);
+    if (extension != ".pdf" && extension != ".txt") {
+        err << "Cannot write '" << output << "': the output file must end in .pdf or .txt\n";
+        return kReportBadUsage;
+    }
+    const bool detailed = kind == "detailed";
+    const bool asText = extension == ".txt";
+    if (detailed && asText) {
+        err << "The detailed report cannot be written as text: use a .pdf output file\n";
+        return kReportBadUsage;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(dataDir, error)) {
+        err << "Data folder not found: " << dataDir << "\n";
+        return kReportFailed;
+    }
+
+    // Fonts and PDF output need an application object.
+    std::optional<QApplication> app;
+    static int argc = 1;
+    static char name[] = "hollin";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app.emplace(argc, argv);
+    }
+    try {
+        return WriteReport(dataDir, detailed, asText, output);
+    } catch (const std::exception& e) {
+        err << "Cannot write the report: " << e.what() << "\n";
+    } catch (...) {
+        err << "Cannot write the report: unknown error\n";
+    }
+    std::filesystem::remove(output, error);
+    return kReportFailed;
+}
+
+}  // namespace hollin
