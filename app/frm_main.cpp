@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/animation_panel.h"
 #include "app/help_window.h"
 #include "controls/db_combo_box.h"
 #include "controls/db_date_edit.h"
@@ -70,7 +71,7 @@ TfrmMain::TfrmMain(std::string helpFile, QWidget* parent)
     panelPalette.setColor(QPalette::Text, QColor(0, 0, 255));
     pnlMain->setPalette(panelPalette);
 
-    pnlAnimate = new QFrame(client);
+    pnlAnimate = new TAnimationPanel(client);
     pnlAnimate->setObjectName(QStringLiteral("pnlAnimate"));
     pnlAnimate->setGeometry(0, 385, 536, 10);
 
@@ -91,6 +92,14 @@ TfrmMain::TfrmMain(std::string helpFile, QWidget* parent)
     on(sbSpacer3, &QToolButton::clicked, &TfrmMain::addPhotoClick);
     on(addPhoto, &QAction::triggered, &TfrmMain::addPhotoClick);
     on(ClearPhoto1, &QAction::triggered, &TfrmMain::ClearPhoto1Click);
+    on(EmptyTable1, &QAction::triggered, &TfrmMain::EmptyTable1Click);
+    on(sbReset, &QToolButton::clicked, &TfrmMain::sbResetClick);
+    on(NextLastMoEvents1, &QAction::triggered, &TfrmMain::NextLastMoEvents1Click);
+    on(sbEvents, &QToolButton::clicked, &TfrmMain::NextLastMoEvents1Click);
+    on(sbPrint, &QToolButton::clicked, &TfrmMain::sbPrintClick);
+    on(Records1, &QAction::triggered, &TfrmMain::sbPrintClick);
+    on(BackupTable2, &QAction::triggered, &TfrmMain::BackupTable1Click);
+    on(RestoreBackup1, &QAction::triggered, &TfrmMain::RestoreTable1Click);
     connect(dbnMain, &TDBNavigator::Click, this,
             [this](TNavigateBtn button) { RunGuarded([&] { dbnMainClick(button); }); });
     // Queued, so that the list opens once the focus has fully arrived.

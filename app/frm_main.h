@@ -27,6 +27,7 @@ class TJPEGFileDecompressor;
 
 namespace hollin::ui {
 
+class TAnimationPanel;
 class TDBComboBox;
 class TDBDateEdit;
 class TDBEdit;
@@ -56,6 +57,12 @@ public:
     void dbcbEventEnter();
     void addPhotoClick();
     void ClearPhoto1Click();
+    void EmptyTable1Click();
+    void sbResetClick();
+    void NextLastMoEvents1Click();
+    void sbPrintClick();
+    void BackupTable1Click();
+    void RestoreTable1Click();
 
     // ---- components (names as other windows and tests know them)
     QMenuBar* mmMain = nullptr;
@@ -66,7 +73,7 @@ public:
             *Contents1 = nullptr, *About1 = nullptr;
 
     QFrame* pnlMain = nullptr;
-    QFrame* pnlAnimate = nullptr;
+    TAnimationPanel* pnlAnimate = nullptr;
     QToolBar* tbMain = nullptr;
     QToolButton *sbClose = nullptr, *sbSpacer = nullptr, *sbPrint = nullptr, *sbTools = nullptr,
                 *sbSpacer2 = nullptr, *sbSpacer3 = nullptr, *sbFilter = nullptr, *sbSearch = nullptr,
@@ -109,6 +116,8 @@ private:
     QList<QWidget*> Editors() const;
     void ShowStatusTexts();
     void OpenEventsByMonth();
+    // "Maximum table limit reached" when the folder holds 99 tables.
+    bool TableLimitReached();
 
     Tdm2* m_dm2 = nullptr;
     std::string m_helpFile;

@@ -1,27 +1,34 @@
-// The program entry: the start-up sequence, then the event loop until the
-// main window closes.
-#include <QDir>
+// The program entry: the command line, then the start-up sequence and the
+// event loop until the main window closes (or, with --report, one report
+// written without a window).
+#include <filesystem>
 #include <iostream>
+#include <unistd.h>
 
-#include "app/frm_main.h"
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
 #include "app/start_up.h"
 #include "controls/message_box.h"
 #include "photo/warning_box.h"
+#include "views/report_command.h"
+
+namespace {
+
+// The folder of the running executable, ending with "/".
+std::string ExecutableFolder(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = std::filesystem::absolute(argv0);
+    return self.parent_path().string() + "/";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace hollin;
     using namespace hollin::ui;
 
-    THollinApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hollin"));
-    QApplication::setApplicationVersion(QStringLiteral(HOLLIN_VERSION));
-    // A bare name until Help, Contents asks for the file beside the executable.
-    app.setProperty("helpFile", QStringLiteral("HN.hlp"));
-
-    std::vector<std::string> args;
-    for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+    std::vector<std::string> args(argv + 1, argv + argc);
     const TCommandLine line = ParseCommandLine(args);
     if (!line.error.empty()) {
         std::cerr << "hollin: " << line.error << "\n\n" << UsageText();
@@ -35,8 +42,15 @@ int main(int argc, char** argv) {
         std::cout << "Hollin " << HOLLIN_VERSION << "\n";
         return 0;
     }
+    const std::string executableFolder = ExecutableFolder(argv[0]);
+    if (line.reportKind) {
+        // A script's report needs no screen, and never creates a folder.
+        const std::string folder = line.dataDir ? *line.dataDir
+                                   : ::access(executableFolder.c_str(), W_OK) == 0 ? executableFolder
+                                                                                   : UserDataFolder();
+        return RunReportCommand(folder, *line.reportKind, *line.reportOutput, std::cerr);
+    }
 
-    const std::string executableFolder = QDir(QApplication::applicationDirPath()).absolutePath().toStdString() + "/";
     std::string folder;
     try {
         folder = ProgramDataFolder(line.dataDir, executableFolder);
@@ -45,6 +59,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    THollinApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Hollin"));
+    QApplication::setApplicationVersion(QStringLiteral(HOLLIN_VERSION));
+    // A bare name until Help, Contents asks for the file beside the executable.
+    app.setProperty("helpFile", QStringLiteral("HN.hlp"));
     // The codecs' warnings appear as the program's warning boxes.
     SetWarningBoxHandler([](const std::string& text) { ShowMessageBox(TMessageKind::Warning, text); });
 

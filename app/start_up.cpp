@@ -5,12 +5,21 @@
 
 namespace hollin::ui {
 
+TProgram::~TProgram() {
+    if (hollin::frmRB == frmRB.get()) hollin::frmRB = nullptr;
+    // The report holder and the window let go of ds1 before the data module.
+    frmRB.reset();
+    frmMain.reset();
+}
+
 std::unique_ptr<TProgram> StartProgram(const std::string& dataFolder, const std::string& executableFolder) {
     auto program = std::make_unique<TProgram>();
     program->frmMain = std::make_unique<TfrmMain>(executableFolder + "HN.HLP");
     program->dm2 = std::make_unique<Tdm2>(dataFolder);
     program->frmMain->BindData(*program->dm2);
     RunGuarded([&] { program->dm2->dm2Create(); });
+    program->frmRB = std::make_unique<TfrmRB>(program->dm2->ds1);
+    hollin::frmRB = program->frmRB.get();
     return program;
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "data/dm2.h"
+#include "views/frm_rb.h"
 
 namespace hollin::ui {
 
@@ -15,6 +16,8 @@ struct TProgram {
     // Declared so that the window goes before the data it shows.
     std::unique_ptr<Tdm2> dm2;
     std::unique_ptr<TfrmMain> frmMain;
+    std::unique_ptr<TfrmRB> frmRB;  // the hidden report holder
+    ~TProgram();
 };
 
 // Runs the start-up sequence over dataFolder; the help file is looked for in

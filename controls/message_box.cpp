@@ -55,7 +55,11 @@ QString CaptionOf(TMessageKind kind) {
 TMessageAnswer ShowOnScreen(TMessageKind kind, const std::string& text, TMessageButtons buttons,
                             QWidget* parent) {
     if (parent == nullptr) parent = QApplication::activeWindow();
-    QMessageBox box(IconOf(kind), CaptionOf(kind), QString::fromStdString(text), QMessageBox::NoButton, parent);
+    // Lines of a message are joined by a carriage return; a label breaks
+    // lines at line feeds only.
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(IconOf(kind), CaptionOf(kind), shown, QMessageBox::NoButton, parent);
     switch (buttons) {
         case TMessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case TMessageButtons::YesNo:

@@ -1,0 +1,94 @@
+// The main window's commands on whole tables and its secondary windows:
+// each window is created by its command, shown modally and freed when it
+// closes, also when an error leaves it.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <memory>
+
+#include "app/animation_panel.h"
+#include "app/animation_thread.h"
+#include "app/copy_progress.h"
+#include "app/frm_main.h"
+#include "controls/message_box.h"
+#include "data/dm2.h"
+#include "views/frm_next_last_mo.h"
+#include "views/frm_print.h"
+#include "views/frm_rb.h"
+
+namespace hollin::ui {
+namespace {
+
+constexpr int kTableLimit = 99;
+
+// The hourglass for the life of the object.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void TfrmMain::EmptyTable1Click() {
+    const TMessageAnswer answer =
+        ShowMessageBox(TMessageKind::Warning, "Continuing will destroy all records in the table!\rDo you wish to proceede?",
+                       TMessageButtons::YesNo, this);
+    if (answer != TMessageAnswer::Yes) return;
+    m_dm2->EmptyOpenTable();
+}
+
+void TfrmMain::sbResetClick() { m_dm2->ResetView(); }
+
+void TfrmMain::NextLastMoEvents1Click() {
+    if (m_dm2->Larchtbl.IsEmpty()) {
+        ShowPlainMessage("There are no events this month");
+        return;
+    }
+    OpenEventsByMonth();
+}
+
+void TfrmMain::sbPrintClick() {
+    if (frmRB == nullptr) return;
+    auto window = std::make_unique<TfrmPrint>(*frmRB, this);
+    window->exec();
+}
+
+bool TfrmMain::TableLimitReached() {
+    if (m_dm2->TableCount() < kTableLimit) return false;
+    ShowInformation("Maximum table limit reached");
+    return true;
+}
+
+void TfrmMain::BackupTable1Click() {
+    std::shared_ptr<TAnimationThread> animation;
+    try {
+        WaitCursor hourglass;
+        TAnimationThread::TSettings settings;
+        settings.delayMs = 25;
+        settings.bar = QColor(0, 0, 255);
+        settings.background = pnlAnimate->palette().color(QPalette::Button);
+        settings.rect = pnlAnimate->rect().adjusted(1, 1, -1, -1);
+        animation = TAnimationThread::Start(settings);
+        pnlAnimate->Follow(animation);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        TCopyProgress progress(this, "Backing up the tables...");
+        m_dm2->BackupTables(progress.Callbacks());
+    } catch (...) {
+        if (animation) animation->Terminate();
+        ShowPlainMessage("Data files backed up");
+        throw;
+    }
+    animation->Terminate();
+    ShowPlainMessage("Data files backed up");
+}
+
+void TfrmMain::RestoreTable1Click() {
+    WaitCursor hourglass;
+    TCopyProgress progress(this, "Restoring the tables...");
+    m_dm2->RestoreTables(progress.Callbacks());
+}
+
+}  // namespace hollin::ui

@@ -1,0 +1,123 @@
+// The main window's whole-table commands: emptying, reset, the events
+// command on an empty table, the table limit, and backup and restore.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/animation_panel.h"
+#include "controls/message_box.h"
+#include "data/dm2.h"
+#include "data/event_schema.h"
+#include "dataset/date_time.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/event_cursor.h"
+
+namespace hollin::ui::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const TShownMessage& message : TakeShownMessages()) texts.push_back(message.text);
+    return texts;
+}
+
+class Commands : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        AddRecord("Zed", "Young", "Birthday", EncodeDate(1984, 5, 10));
+        AddRecord("Ann", "Baker", "Passing", EncodeDate(2016, 5, 1));
+        HandleNextModal([](QDialog&) {}, [this] { Start(); });
+        TakeShownMessages();
+    }
+    std::string Label(const char* name) { return Find<QLabel>(name)->text().toStdString(); }
+};
+
+TEST_F(Commands, EmptyTableAsksTwiceOverAndLeavesTheTableClosedAndEmpty) {
+    SetNextAnswer(TMessageAnswer::No);
+    Main().EmptyTable1->trigger();
+    std::vector<TShownMessage> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Continuing will destroy all records in the table!\rDo you wish to proceede?");
+    EXPECT_EQ(shown[0].kind, TMessageKind::Warning);
+    EXPECT_EQ(shown[0].buttons, TMessageButtons::YesNo);
+    EXPECT_EQ(Dm2().Larchtbl.RecordCount(), 2);
+
+    SetNextAnswer(TMessageAnswer::Yes);
+    Main().EmptyTable1->trigger();
+    EXPECT_EQ(MessageTexts().size(), 1u);
+    EXPECT_FALSE(Dm2().Larchtbl.Active());
+    EXPECT_EQ(Label("lblRecNo"), "");
+    EXPECT_EQ(Label("lblETitle"), "");
+    EXPECT_FALSE(Main().dbnMain->Button(TNavigateBtn::nbInsert)->isEnabled());
+    Dm2().Larchtbl.Open();
+    EXPECT_EQ(Dm2().Larchtbl.RecordCount(), 0);
+}
+
+TEST_F(Commands, ResetShowsEveryRecordInFirstNameOrder) {
+    Dm2().Larchtbl.SetIndexName("LastName");
+    Dm2().Larchtbl.SetFilter("Event = 'Passing'");
+    Dm2().Larchtbl.SetFiltered(true);
+    EXPECT_EQ(Label("lblRecNo"), "Record 1 of 1");
+    QTest::mouseClick(Main().sbReset, Qt::LeftButton);
+    EXPECT_FALSE(Dm2().Larchtbl.Filtered());
+    EXPECT_EQ(Dm2().Larchtbl.IndexName(), "FirstName");
+    EXPECT_EQ(Dm2().Larchtbl.RecordCount(), 2);
+}
+
+TEST_F(Commands, EventsOfAnEmptyTableOpenNoWindow) {
+    Dm2().Larchtbl.SetFilter("Event = 'Nothing'");
+    Dm2().Larchtbl.SetFiltered(true);
+    bool opened = HandleNextModal([](QDialog&) {}, [this] { QTest::mouseClick(Main().sbEvents, Qt::LeftButton); }, 200);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"There are no events this month"});
+
+    Dm2().Larchtbl.SetFiltered(false);
+    std::string title;
+    opened = HandleNextModal([&](QDialog& dialog) { title = dialog.windowTitle().toStdString(); },
+                             [this] { Main().NextLastMoEvents1->trigger(); });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(title, "Events this month");  // no event in December: an empty list
+    EXPECT_EQ(Dm2().Larchq.RecordCount(), 0);
+}
+
+TEST_F(Commands, BackupAndRestore) {
+    TakeShownMessages();
+    Main().RestoreBackup1->trigger();  // no backup yet: nothing at all
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_TRUE(Dm2().Larchtbl.Active());
+
+    Main().BackupTable2->trigger();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Data files backed up"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    for (const char* name : {"Hollin.DAT", "Hollin.IDX", "Hollin.BLB"}) {
+        EXPECT_TRUE(fs::exists(folder / ("Backup/" + std::string(name)))) << name;
+    }
+    // The bar goes away once the thread has ended.
+    for (int i = 0; i < 100 && Main().pnlAnimate->Animating(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(Main().pnlAnimate->Animating());
+
+    Main().dbnMain->BtnClick(TNavigateBtn::nbFirst);
+    SetNextAnswer(TMessageAnswer::Ok);
+    Main().dbnMain->BtnClick(TNavigateBtn::nbDelete);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Delete record?"});
+    EXPECT_EQ(Label("lblRecNo"), "Record 1 of 1");
+    Dm2().RunSql(0);
+
+    Main().RestoreBackup1->trigger();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{});
+    EXPECT_TRUE(Dm2().Larchtbl.Active());
+    EXPECT_EQ(Dm2().Larchtbl.RecordCount(), 2);
+    EXPECT_EQ(Label("lblRecNo"), "Record 1 of 2");
+    EXPECT_EQ(Label("lblETitle"), "Ann Passed 10 years ago.");
+    EXPECT_FALSE(Dm2().Larchq.Active());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace hollin::ui::testing
