@@ -1,6 +1,8 @@
 // The start-up sequence of the program.
 #include "app/start_up.h"
 
+#include <QFont>
+
 #include "controls/error_handler.h"
 
 namespace hollin::ui {
@@ -12,7 +14,15 @@ TProgram::~TProgram() {
     frmMain.reset();
 }
 
+void InstallFontSubstitutes() {
+    // Arial, Times New Roman and Courier New resolve to their metric twins
+    // (Liberation) through fontconfig; the bitmap face MS Sans Serif has no
+    // twin, and the nearest in width is the Arial-like face.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+}
+
 std::unique_ptr<TProgram> StartProgram(const std::string& dataFolder, const std::string& executableFolder) {
+    InstallFontSubstitutes();
     auto program = std::make_unique<TProgram>();
     program->frmMain = std::make_unique<TfrmMain>(executableFolder + "HN.HLP");
     program->dm2 = std::make_unique<Tdm2>(dataFolder);

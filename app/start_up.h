@@ -20,6 +20,9 @@ struct TProgram {
     ~TProgram();
 };
 
+// Maps the window fonts that Linux lacks to faces of the same widths.
+void InstallFontSubstitutes();
+
 // Runs the start-up sequence over dataFolder; the help file is looked for in
 // executableFolder. An error of the data module is shown and the program
 // starts with the table closed. The main window is not shown yet.

@@ -34,7 +34,12 @@ void TDBEdit::ShowField() {
     }
     // Unchanged text keeps the caret where the user left it.
     const QString value = QString::fromStdString(text);
-    if (value != this->text()) setText(value);
+    if (value != this->text()) {
+        setText(value);
+        // A value shown afresh starts at its beginning, as a reader expects,
+        // unless the user is typing here.
+        if (!hasFocus()) setCursorPosition(0);
+    }
     UpdateReadOnly();
 }
 
