@@ -37,11 +37,12 @@ test-asan: deps
 test: test-main test-asan
 
 run: build
-	@if [ -x $(BUILD)/app/hollin ]; then $(BUILD)/app/hollin; \
-	else echo "The Hollin program is not built yet: only the engine and its tests exist so far."; exit 1; fi
+	$(BUILD)/app/hollin
 
 bench: build
 	$(BUILD)/bench/larch_bench
+	for b in startup_bench photo_move_bench report_bench; do \
+	  if [ -x $(BUILD)/bench/$$b ]; then QT_QPA_PLATFORM=offscreen $(BUILD)/bench/$$b || exit 1; fi; done
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOLLIN_FUZZ=ON -DHOLLIN_BENCH=OFF
