@@ -35,7 +35,12 @@ void TDBMemo::ShowField() {
     UpdateReadOnly();
 }
 
-void TDBMemo::UpdateReadOnly() { setReadOnly(!AcceptsInput()); }
+void TDBMemo::SetReadOnly(bool value) {
+    m_readOnly = value;
+    UpdateReadOnly();
+}
+
+void TDBMemo::UpdateReadOnly() { setReadOnly(m_readOnly || !AcceptsInput()); }
 
 void TDBMemo::WriteField() {
     if (hollin::TField* field = Field()) field->SetAsString(toPlainText().toStdString());
@@ -44,6 +49,10 @@ void TDBMemo::WriteField() {
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
     const bool changes =
         IsTextChangingKey(*event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (changes && m_readOnly) {
+        event->accept();
+        return;
+    }
     if (changes && !m_link.Editing()) {
         if (!BeginChange()) {
             event->accept();
@@ -55,7 +64,7 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!m_link.Editing() && !BeginChange()) {
+    if (m_readOnly || (!m_link.Editing() && !BeginChange())) {
         event->accept();
         return;
     }

@@ -1,0 +1,44 @@
+// The shared look of the secondary windows.
+#include "views/dialog_style.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace hollin::ui {
+
+QFont PointFont(const QString& family, int points, bool bold, bool italic) {
+    QFont font(family);
+    font.setPointSize(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QFont WindowFont() { return PointFont(QStringLiteral("MS Sans Serif"), 8); }
+
+void CenterOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+void TCentredDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!isMaximized()) CenterOnScreen(*this);
+}
+
+QPushButton* MakeStockButton(TStockButton kind, const QString& text, QWidget* parent, int left, int top,
+                             int width, int height) {
+    auto* button = new QPushButton(text, parent);
+    const QStyle::StandardPixmap glyph =
+        kind == TStockButton::Ok ? QStyle::SP_DialogOkButton : QStyle::SP_DialogCancelButton;
+    button->setIcon(QApplication::style()->standardIcon(glyph));
+    button->setGeometry(left, top, width, height);
+    return button;
+}
+
+}  // namespace hollin::ui
