@@ -53,12 +53,29 @@ void TTableNameEdit::focusOutEvent(QFocusEvent* event) {
     ValidateEdit();
 }
 
+bool TTableNameEdit::FitsPosition(QChar c, int position) {
+    if (position >= kMaxLength || c.unicode() > 127) return false;
+    return c.isLetter() || (position > 0 && c.isDigit());
+}
+
 void TTableNameEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && isModified()) {
         clear();
         setModified(false);
         event->accept();
         return;
+    }
+    // A character that does not fit the caret's position is refused, as the
+    // mask refuses it; the line edit alone would move it on to a position
+    // that takes it, leaving a gap.
+    const QString typed = event->text();
+    if (typed.size() == 1 && typed[0].isPrint() && !(event->modifiers() & Qt::ControlModifier)) {
+        const int position = hasSelectedText() ? selectionStart() : cursorPosition();
+        if (!FitsPosition(typed[0], position)) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
     }
     QLineEdit::keyPressEvent(event);
 }

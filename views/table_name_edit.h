@@ -34,6 +34,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Whether the mask takes c at position: a letter first, then a letter or
+    // a digit.
+    static bool FitsPosition(QChar c, int position);
+
     bool m_validating = false;
 };
 
