@@ -16,7 +16,13 @@ QFont PointFont(const QString& family, int points, bool bold, bool italic) {
     return font;
 }
 
-QFont WindowFont() { return PointFont(QStringLiteral("MS Sans Serif"), 8); }
+QFont WindowFont() {
+    QFont font = PointFont(QStringLiteral("MS Sans Serif"), 8);
+    // Where the family is missing, a face of its narrow proportions rather
+    // than the wider default one, so that the texts fit their fixed places.
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    return font;
+}
 
 void CenterOnScreen(QWidget& window) {
     const QScreen* screen = window.screen();

@@ -13,7 +13,7 @@ namespace hollin::ui {
 
 // A font by family and point size (Qt falls back when the family is missing).
 QFont PointFont(const QString& family, int points, bool bold = false, bool italic = false);
-// The windows' own font: 8-point "MS Sans Serif".
+// The windows' own font: 8-point "MS Sans Serif", with narrow fallbacks.
 QFont WindowFont();
 
 // Moves the window to the middle of its screen (the windows open centred

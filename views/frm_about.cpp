@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace hollin::ui {
 
@@ -33,6 +34,14 @@ TfrmAbout::TfrmAbout(QWidget* owner) : TCentredDialog(owner, Qt::Dialog | Qt::Fr
     Label5 = new QLabel(QStringLiteral("Version 2.0"), Panel1);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setGeometry(117, 33, 53, 13);
+    // A text wider than its place grows to both sides, staying centred.
+    for (QLabel* label : {Label1, Label5}) {
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        const QRect place = label->geometry();
+        const int width = std::max(place.width(), label->sizeHint().width());
+        label->setGeometry(place.center().x() - width / 2, place.top(), width,
+                           std::max(place.height(), label->sizeHint().height()));
+    }
     BitBtn1 = MakeStockButton(TStockButton::Ok, QStringLiteral("OK"), Panel1, 107, 150, 75, 25);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);

@@ -52,6 +52,7 @@ TfrmFilter::TfrmFilter(Tdm2& dm2, QWidget* owner)
     edtOtherFilter = new QLineEdit(QStringLiteral("Type in event to filter by"), Panel1);
     edtOtherFilter->setObjectName(QStringLiteral("edtOtherFilter"));
     edtOtherFilter->setGeometry(59, 149, 121, 21);
+    edtOtherFilter->setCursorPosition(0);  // the prompt shows from its start
     edtOtherFilter->installEventFilter(this);
 
     bbOk = MakeStockButton(TStockButton::Ok, QStringLiteral("OK"), Panel1, 27, 203, 75, 25);

@@ -25,7 +25,7 @@ TfrmNextLastMo::TfrmNextLastMo(Tdm2& dm2, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_dm2(dm2) {
     s_instance = this;
     setObjectName(QStringLiteral("frmNextLastMo"));
-    setFont(PointFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(WindowFont());
     setFixedSize(592, 163);
 
     Panel1 = new QFrame(this);
