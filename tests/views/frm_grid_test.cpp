@@ -129,6 +129,20 @@ TEST_F(GridView, TabbingIntoNotesOpensTheNotesViewerAndOnToPhoneOpensNothing) {
     EXPECT_EQ(grid.dbgGridView->SelectedColumn(), Column("Phone"));
 }
 
+TEST_F(GridView, NotesViewerChangesNothingWhileTheRecordIsBeingEdited) {
+    dm2->Larchtbl.First();
+    dm2->Larchtbl.Edit();
+    TfrmGVNotes viewer(*dm2, &owner);
+    viewer.show();
+    viewer.dbmGV->setFocus();
+    QTest::keyClicks(viewer.dbmGV, "coffee");
+    QTest::keyClick(viewer.dbmGV, Qt::Key_Return);
+    EXPECT_TRUE(viewer.dbmGV->isReadOnly());
+    EXPECT_EQ(viewer.dbmGV->toPlainText(), QStringLiteral("Likes tea"));
+    dm2->Larchtbl.Post();
+    EXPECT_EQ(dm2->Larchtbl.FieldByName("Notes").AsString(), "Likes tea");
+}
+
 TEST_F(GridView, EnteringPhotoOnARecordWithoutPhotoOpensAnEmptyPhotoViewer) {
     TfrmGrid grid(*dm2, &owner);
     grid.show();

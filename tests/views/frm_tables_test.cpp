@@ -103,6 +103,8 @@ TEST_F(TableDialogs, PickerRefusesATypedNameThatIsNotListedAndKeepsTheOpenTable)
     QSignalSpy opened(&picker, &TfrmATables::TableOpened);
     picker.show();
     picker.cbTables->setEditText(QStringLiteral("Nowhere"));
+    QTest::keyClick(picker.cbTables->lineEdit(), Qt::Key_Return);  // adds no entry
+    EXPECT_EQ(picker.cbTables->count(), 2);
     picker.btnOTable->click();
     const auto shown = TakeShownMessages();
     ASSERT_EQ(shown.size(), 1u);
@@ -168,6 +170,21 @@ TEST_F(TableDialogs, NewTableRefusesAnEmptyNameAndKeepsTheOpenTable) {
     EXPECT_EQ(dm2->Larchtbl.TableName(), "Hollin.dat");
     EXPECT_EQ(CurrentFirstName(), "Home");
     EXPECT_FALSE(fs::exists(folder / ".DAT"));
+}
+
+TEST_F(TableDialogs, NewTableRefusesANameWithAnUnfilledPositionInside) {
+    TfrmNewTable dialog(*dm2, &owner);
+    dialog.show();
+    TypeName(dialog, "W");
+    dialog.medtNewTable->setCursorPosition(3);
+    QTest::keyClicks(dialog.medtNewTable, "k");
+    ASSERT_EQ(dialog.NewTableName(), "W  k");
+    dialog.btnCreate->click();
+    const auto shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, TfrmNewTable::kEmptyNameText);
+    EXPECT_EQ(dm2->Larchtbl.TableName(), "Hollin.dat");
+    EXPECT_FALSE(fs::exists(folder / "W  k.DAT"));
 }
 
 TEST_F(TableDialogs, NameBoxTakesALetterFirstThenLettersOrDigitsUpToEight) {
