@@ -2,9 +2,11 @@
 #include "views/dialog_style.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace hollin::ui {
 
@@ -30,6 +32,22 @@ void CenterOnScreen(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+void TCentredDialog::SetUpWindow(const char* objectName, const char* title) {
+    setObjectName(QString::fromUtf8(objectName));
+    setWindowTitle(QString::fromUtf8(title));
+    setFont(WindowFont());
+}
+
+QFrame* TCentredDialog::AddFillingPanel() {
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel);
+    return panel;
 }
 
 void TCentredDialog::showEvent(QShowEvent* event) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 
+class QFrame;
 class QPushButton;
 class QWidget;
 
@@ -27,6 +28,10 @@ public:
     TCentredDialog(QWidget* owner, Qt::WindowFlags flags) : QDialog(owner, flags) {}
 
 protected:
+    // Names the window (objectName), gives it its title and the windows' font.
+    void SetUpWindow(const char* objectName, const char* title);
+    // A raised panel "Panel1" that fills the window.
+    QFrame* AddFillingPanel();
     void showEvent(QShowEvent* event) override;
 };
 

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <exception>
 #include <filesystem>
 
@@ -22,17 +21,10 @@ TfrmATables::TfrmATables(Tdm2& dm2, QWidget* owner)
                                 Qt::WindowMinMaxButtonsHint),
       m_dm2(dm2) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmATables"));
-    setWindowTitle(QStringLiteral("Available Tables"));
-    setFont(WindowFont());
+    SetUpWindow("frmATables", "Available Tables");
     resize(328, 195);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
+    Panel1 = AddFillingPanel();
 
     cbTables = new QComboBox(Panel1);
     cbTables->setObjectName(QStringLiteral("cbTables"));

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace hollin::ui {
@@ -14,18 +13,11 @@ TfrmAbout* TfrmAbout::s_instance = nullptr;
 
 TfrmAbout::TfrmAbout(QWidget* owner) : TCentredDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About"));
-    setFont(WindowFont());
+    SetUpWindow("frmAbout", "About");
     setFixedSize(288, 180);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1 = AddFillingPanel();
     Panel1->setLineWidth(2);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
 
     Label1 = new QLabel(QStringLiteral("Hollin Data"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));

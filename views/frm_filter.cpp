@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "controls/error_handler.h"
 #include "data/dm2.h"
@@ -22,17 +21,10 @@ TfrmFilter::TfrmFilter(Tdm2& dm2, QWidget* owner)
     // A title but no title-bar buttons: it closes through its buttons or Esc.
     : TCentredDialog(owner, kNoButtonsDialogFlags), m_dm2(dm2) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmFilter"));
-    setWindowTitle(QStringLiteral("Filter by..."));
-    setFont(WindowFont());
+    SetUpWindow("frmFilter", "Filter by...");
     resize(246, 262);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
+    Panel1 = AddFillingPanel();
 
     // The frame only: the choices sit on the panel over it, one group.
     rgFilter = new QGroupBox(QStringLiteral("Filter by event"), Panel1);

@@ -38,9 +38,7 @@ TfrmGrid::TfrmGrid(Tdm2& dm2, QWidget* owner)
                                 Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       m_dm2(dm2) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmGrid"));
-    setWindowTitle(QStringLiteral("Grid View"));
-    setFont(WindowFont());
+    SetUpWindow("frmGrid", "Grid View");
     resize(544, 204);
     setWindowState(Qt::WindowMaximized);
 

@@ -10,9 +10,7 @@ TfrmGVNotes* TfrmGVNotes::s_instance = nullptr;
 
 TfrmGVNotes::TfrmGVNotes(Tdm2& dm2, QWidget* owner) : TCentredDialog(owner, kCloseBoxDialogFlags) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmGVNotes"));
-    setWindowTitle(QStringLiteral("Notes"));
-    setFont(WindowFont());
+    SetUpWindow("frmGVNotes", "Notes");
     setFixedSize(307, 102);
 
     dbmGV = new TDBMemo(this);

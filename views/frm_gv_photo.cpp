@@ -11,9 +11,7 @@ TfrmGVPhoto* TfrmGVPhoto::s_instance = nullptr;
 
 TfrmGVPhoto::TfrmGVPhoto(Tdm2& dm2, QWidget* owner) : TCentredDialog(owner, kCloseBoxDialogFlags) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmGVPhoto"));
-    setWindowTitle(QStringLiteral("Photo"));
-    setFont(WindowFont());
+    SetUpWindow("frmGVPhoto", "Photo");
     setFixedSize(181, 172);
 
     // No codecs of its own: the control decodes with its fallback codec.

@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <exception>
 
 #include "controls/error_handler.h"
@@ -20,17 +19,10 @@ TfrmNewTable* TfrmNewTable::s_instance = nullptr;
 TfrmNewTable::TfrmNewTable(Tdm2& dm2, QWidget* owner)
     : TCentredDialog(owner, kCloseBoxDialogFlags | Qt::WindowContextHelpButtonHint), m_dm2(dm2) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmNewTable"));
-    setWindowTitle(QStringLiteral("Create New Table"));
-    setFont(WindowFont());
+    SetUpWindow("frmNewTable", "Create New Table");
     setFixedSize(328, 172);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
+    Panel1 = AddFillingPanel();
 
     lblInstruction = new QLabel(QStringLiteral("To create a new table insert the name of the table you would like to "
                                                "create in the box below."),

@@ -18,9 +18,7 @@ TfrmSearch* TfrmSearch::s_instance = nullptr;
 TfrmSearch::TfrmSearch(Tdm2& dm2, QWidget* owner)
     : TCentredDialog(owner, kNoButtonsDialogFlags), m_dm2(dm2) {
     s_instance = this;
-    setObjectName(QStringLiteral("frmSearch"));
-    setWindowTitle(QStringLiteral("Search "));
-    setFont(WindowFont());
+    SetUpWindow("frmSearch", "Search ");
     setFixedSize(318, 147);
 
     gbfrmSearch = new QGroupBox(QStringLiteral("Search By"), this);
