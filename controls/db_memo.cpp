@@ -32,7 +32,12 @@ void TDBMemo::ShowField() {
     UpdateReadOnly();
 }
 
-void TDBMemo::UpdateReadOnly() { setReadOnly(!AcceptsInput()); }
+void TDBMemo::SetReadOnly(bool value) {
+    m_readOnly = value;
+    UpdateReadOnly();
+}
+
+void TDBMemo::UpdateReadOnly() { setReadOnly(m_readOnly || !AcceptsInput()); }
 
 void TDBMemo::WriteField() {
     if (hollin::TField* field = Field()) field->SetAsString(toPlainText().toStdString());
@@ -41,7 +46,7 @@ void TDBMemo::WriteField() {
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
     const bool changes =
         IsTextChangingKey(*event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (RefusesChange(changes)) {
+    if ((changes && m_readOnly) || RefusesChange(changes)) {
         event->accept();
         return;
     }
@@ -49,7 +54,8 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (RefusesChange(!event->commitString().isEmpty())) {
+    const bool changes = !event->commitString().isEmpty();
+    if ((changes && m_readOnly) || RefusesChange(changes)) {
         event->accept();
         return;
     }

@@ -13,6 +13,11 @@ class TDBMemo : public QPlainTextEdit, public TDBFieldControl {
 public:
     explicit TDBMemo(QWidget* parent = nullptr);
 
+    // A read-only memo only shows its field: no key starts an edit or
+    // changes the text, whatever the record's state. Default false.
+    void SetReadOnly(bool value);
+    bool ReadOnly() const { return m_readOnly; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -24,6 +29,7 @@ private:
     void WriteField();
 
     bool m_showing = false;  // the text is being set from the field
+    bool m_readOnly = false;
 };
 
 }  // namespace hollin::ui

@@ -10,32 +10,22 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
-#include <fstream>
 
 #include "controls/db_grid.h"
 #include "controls/error_handler.h"
 #include "data/dm2.h"
+#include "views/dialog_style.h"
+#include "views/table_list.h"
 
 namespace hollin::ui {
 
 TfrmNextLastMo* TfrmNextLastMo::s_instance = nullptr;
 
-namespace {
-
-QFont PointFont(const QString& family, int points, bool bold = false) {
-    QFont font(family);
-    font.setPointSize(points);
-    font.setBold(bold);
-    return font;
-}
-
-}  // namespace
-
 TfrmNextLastMo::TfrmNextLastMo(Tdm2& dm2, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_dm2(dm2) {
     s_instance = this;
     setObjectName(QStringLiteral("frmNextLastMo"));
-    setFont(PointFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(WindowFont());
     setFixedSize(592, 163);
 
     Panel1 = new QFrame(this);
@@ -119,22 +109,10 @@ TfrmNextLastMo::~TfrmNextLastMo() {
     if (s_instance == this) s_instance = nullptr;
 }
 
-std::vector<std::string> TfrmNextLastMo::ReadTableList() const {
-    std::ifstream in(m_dm2.ListFilePath(), std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot open file \"" + m_dm2.ListFilePath() + "\"");
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 void TfrmNextLastMo::FormCreate() {
     m_dm2.BuildTableList();
     cbTablesAvl->clear();
-    for (const std::string& name : ReadTableList()) cbTablesAvl->addItem(QString::fromStdString(name));
+    for (const std::string& name : ReadTableList(m_dm2)) cbTablesAvl->addItem(QString::fromStdString(name));
     cbTablesAvl->setCurrentIndex(0);
     RunMonth(0);
     lblCurTbl->setText(QString::fromStdString(m_dm2.Larchtbl.TableName()));

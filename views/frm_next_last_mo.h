@@ -59,8 +59,6 @@ protected:
 
 private:
     void RunMonth(int offset);
-    // Lines of List.txt as they stand.
-    std::vector<std::string> ReadTableList() const;
 
     Tdm2& m_dm2;
     QButtonGroup* m_months = nullptr;
