@@ -93,6 +93,13 @@ TfrmMain::TfrmMain(std::string helpFile, QWidget* parent)
     on(addPhoto, &QAction::triggered, &TfrmMain::addPhotoClick);
     on(ClearPhoto1, &QAction::triggered, &TfrmMain::ClearPhoto1Click);
     on(EmptyTable1, &QAction::triggered, &TfrmMain::EmptyTable1Click);
+    on(CreateTable1, &QAction::triggered, &TfrmMain::CreateTable1Click);
+    on(OpenTable1, &QAction::triggered, &TfrmMain::OpenTable1Click);
+    on(sbSearch, &QToolButton::clicked, &TfrmMain::sbSearchClick);
+    on(sbFilter, &QToolButton::clicked, &TfrmMain::sbFilterClick);
+    on(sbSpacer4, &QToolButton::clicked, &TfrmMain::GridView1Click);
+    on(GridView1, &QAction::triggered, &TfrmMain::GridView1Click);
+    on(About1, &QAction::triggered, &TfrmMain::About1Click);
     on(sbReset, &QToolButton::clicked, &TfrmMain::sbResetClick);
     on(NextLastMoEvents1, &QAction::triggered, &TfrmMain::NextLastMoEvents1Click);
     on(sbEvents, &QToolButton::clicked, &TfrmMain::NextLastMoEvents1Click);

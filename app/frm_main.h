@@ -57,6 +57,12 @@ public:
     void dbcbEventEnter();
     void addPhotoClick();
     void ClearPhoto1Click();
+    void CreateTable1Click();
+    void OpenTable1Click();
+    void sbSearchClick();
+    void sbFilterClick();
+    void GridView1Click();
+    void About1Click();
     void EmptyTable1Click();
     void sbResetClick();
     void NextLastMoEvents1Click();

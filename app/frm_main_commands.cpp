@@ -10,9 +10,16 @@
 #include "app/animation_thread.h"
 #include "app/copy_progress.h"
 #include "app/frm_main.h"
+#include "controls/error_handler.h"
 #include "controls/message_box.h"
 #include "data/dm2.h"
+#include "views/frm_a_tables.h"
+#include "views/frm_about.h"
+#include "views/frm_filter.h"
+#include "views/frm_grid.h"
+#include "views/frm_new_table.h"
 #include "views/frm_next_last_mo.h"
+#include "views/frm_search.h"
 #include "views/frm_print.h"
 #include "views/frm_rb.h"
 
@@ -31,6 +38,53 @@ public:
 };
 
 }  // namespace
+
+void TfrmMain::CreateTable1Click() {
+    if (TableLimitReached()) return;
+    m_dm2->FinishEditing();
+    auto window = std::make_unique<TfrmNewTable>(*m_dm2, this);
+    connect(window.get(), &TfrmNewTable::TableOpened, this,
+            [this](const std::string& name) { SetLabelText(lblTableName, name); });
+    window->exec();
+}
+
+void TfrmMain::OpenTable1Click() {
+    m_dm2->FinishEditing();
+    auto window = std::make_unique<TfrmATables>(*m_dm2, this);
+    connect(window.get(), &TfrmATables::TableOpened, this,
+            [this](const std::string& name) { SetLabelText(lblTableName, name); });
+    window->exec();
+}
+
+void TfrmMain::sbSearchClick() {
+    auto window = std::make_unique<TfrmSearch>(*m_dm2, this);
+    window->exec();
+    if (!m_dm2->Larchtbl.IsEmpty()) return;
+    // The reset runs even when the message cannot be shown.
+    try {
+        ShowPlainMessage("Table is empty!");
+    } catch (...) {
+        m_dm2->ResetView();
+        throw;
+    }
+    m_dm2->ResetView();
+}
+
+void TfrmMain::sbFilterClick() {
+    auto window = std::make_unique<TfrmFilter>(*m_dm2, this);
+    window->exec();
+}
+
+void TfrmMain::GridView1Click() {
+    auto window = std::make_unique<TfrmGrid>(*m_dm2, this);
+    connect(window.get(), &TfrmGrid::SearchRequested, this, [this] { RunGuarded([this] { sbSearchClick(); }); });
+    window->exec();
+}
+
+void TfrmMain::About1Click() {
+    auto window = std::make_unique<TfrmAbout>(this);
+    window->exec();
+}
 
 void TfrmMain::EmptyTable1Click() {
     const TMessageAnswer answer =

@@ -73,6 +73,11 @@ public:
     int TableCount();
     // No range, no filter, first-name order.
     void ResetView();
+    // Before a command closes the table: a record being edited is posted
+    // when it was changed and dropped when not, as moving to another record
+    // does, so that closing never silently loses what was typed. A failing
+    // Post throws and the record stays in Edit or Insert.
+    void FinishEditing();
     // Closes the month query and drops its plan, so that it holds no file.
     void CloseMonthQuery();
     // Closes the tables and the month query and deletes every record of the

@@ -48,6 +48,10 @@ void Tdm2::ResetView() {
     Larchtbl.SetIndexName("FirstName");
 }
 
+void Tdm2::FinishEditing() {
+    if (Larchtbl.State() == dsEdit || Larchtbl.State() == dsInsert) Larchtbl.CheckBrowseMode();
+}
+
 void Tdm2::CloseMonthQuery() {
     Larchq.Close();
     Larchq.UnPrepare();

@@ -139,6 +139,7 @@ void TfrmNextLastMo::rbCurrentClick() { RunMonth(0); }
 
 void TfrmNextLastMo::btnOpnTblClick() {
     larch::TLarchTable& table = m_dm2.Larchtbl;
+    m_dm2.FinishEditing();
     table.Close();
     const int index = cbTablesAvl->currentIndex();
     // A typed name that is no entry of the list has no item to open.

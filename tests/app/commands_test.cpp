@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "app/animation_panel.h"
 #include "controls/message_box.h"
@@ -117,6 +119,73 @@ TEST_F(Commands, BackupAndRestore) {
     EXPECT_EQ(Label("lblETitle"), "Ann Passed 10 years ago.");
     EXPECT_FALSE(Dm2().Larchq.Active());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace hollin::ui::testing
+
+namespace hollin::ui::testing {
+namespace {
+
+class WindowCommands : public Commands {};
+
+TEST_F(WindowCommands, TheTableLimitIsNinetyNine) {
+    for (int i = 0; i < 97; ++i) std::ofstream(folder / ("T" + std::to_string(100 + i) + ".DAT")) << "";
+    bool opened = HandleNextModal([](QDialog&) {}, [this] { Main().CreateTable1->trigger(); });
+    EXPECT_TRUE(opened);  // 98 tables
+    EXPECT_TRUE(TakeShownMessages().empty());
+
+    std::ofstream(folder / "T999.DAT") << "";
+    opened = HandleNextModal([](QDialog&) {}, [this] { Main().CreateTable1->trigger(); }, 200);
+    EXPECT_FALSE(opened);
+    std::vector<TShownMessage> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Maximum table limit reached");
+    EXPECT_EQ(shown[0].kind, TMessageKind::Information);
+}
+
+TEST_F(WindowCommands, ASearchThatLeavesNoRecordSaysSoAndResets) {
+    Dm2().Larchtbl.SetIndexName("LastName");
+    Dm2().Larchtbl.SetFilter("Event = 'Nothing'");
+    Dm2().Larchtbl.SetFiltered(true);
+    EXPECT_TRUE(HandleNextModal([](QDialog&) {}, [this] { QTest::mouseClick(Main().sbSearch, Qt::LeftButton); }));
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Table is empty!"});
+    EXPECT_FALSE(Dm2().Larchtbl.Filtered());
+    EXPECT_EQ(Dm2().Larchtbl.IndexName(), "FirstName");
+    EXPECT_EQ(Dm2().Larchtbl.RecordCount(), 2);
+}
+
+TEST_F(WindowCommands, EachWindowCommandOpensItsWindow) {
+    struct Case {
+        const char* name;
+        std::function<void()> trigger;
+        const char* objectName;
+    };
+    const Case cases[] = {
+        {"filter", [this] { QTest::mouseClick(Main().sbFilter, Qt::LeftButton); }, "frmFilter"},
+        {"grid", [this] { QTest::mouseClick(Main().sbSpacer4, Qt::LeftButton); }, "frmGrid"},
+        {"grid menu", [this] { Main().GridView1->trigger(); }, "frmGrid"},
+        {"about", [this] { Main().About1->trigger(); }, "frmAbout"},
+        {"tables", [this] { Main().OpenTable1->trigger(); }, "frmATables"},
+        {"print", [this] { QTest::mouseClick(Main().sbPrint, Qt::LeftButton); }, "frmPrint"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        EXPECT_TRUE(HandleNextModal([&](QDialog& dialog) { shown = dialog.objectName().toStdString(); }, c.trigger))
+            << c.name;
+        EXPECT_EQ(shown, c.objectName) << c.name;
+    }
+    TakeShownMessages();
+}
+
+TEST_F(WindowCommands, OpeningAnotherTablePostsTheRecordBeingEdited) {
+    Dm2().Larchtbl.Edit();
+    Dm2().Larchtbl.FieldByName("MiddleName").SetAsString("Kept");
+    HandleNextModal([](QDialog&) {}, [this] { Main().OpenTable1->trigger(); });
+    EXPECT_EQ(Dm2().Larchtbl.State(), dsBrowse);
+    auto reader = larch::testing::EventCursor(folder.path());
+    reader->Open();
+    EXPECT_EQ(reader->FieldByName("MiddleName").AsString(), "Kept");
 }
 
 }  // namespace
