@@ -14,6 +14,7 @@
 #include "engine/engine_error.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
+#include "tests/support/test_text.h"
 
 namespace hollin {
 namespace {
@@ -22,22 +23,10 @@ namespace fs = std::filesystem;
 using larch::testing::AddEvent;
 using larch::testing::EventCursor;
 using larch::testing::TestFolder;
+using larch::testing::ReadFile;
+using larch::testing::ErrorText;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
 
 class DataModule : public ::testing::Test {
 protected:

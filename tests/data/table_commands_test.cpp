@@ -16,6 +16,7 @@
 #include "engine/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
+#include "tests/support/test_text.h"
 
 namespace hollin {
 namespace {
@@ -24,13 +25,8 @@ namespace fs = std::filesystem;
 using larch::testing::AddEvent;
 using larch::testing::EventCursor;
 using larch::testing::TestFolder;
+using larch::testing::ReadFile;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void MakeTable(const std::string& folder, const std::string& name) {
     larch::TLarchTable table;

@@ -14,6 +14,7 @@
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 #include "tests/support/event_cursor.h"
+#include "tests/support/test_text.h"
 #include "tests/support/event_table.h"
 
 namespace larch {
@@ -24,19 +25,11 @@ using testing::AddEvent;
 using testing::CodeOf;
 using testing::EventCursor;
 using testing::TestFolder;
+using testing::ErrorText;
 
 constexpr const char* kMonthQuery =
     "SELECT FirstName, LastName, Event, EventDate FROM \"Hollin.DAT\" WHERE EXTRACT(MONTH FROM EventDate)=(:Today)";
 
-// The message of the exception `action` raises ("" when it raises none).
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
 
 // The values of one field over every row of an open dataset, in order.
 std::vector<std::string> Column(TDataSet& dataSet, const std::string& field) {
