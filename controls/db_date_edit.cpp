@@ -2,6 +2,8 @@
 #include "controls/db_date_edit.h"
 
 #include <QAction>
+#include <QPainter>
+#include <QPixmap>
 #include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
@@ -15,10 +17,27 @@
 
 namespace hollin::ui {
 
+namespace {
+
+// A small dark triangle, the drop-down mark the combo boxes show too.
+QIcon DropDownGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(64, 64, 64));
+    const QPointF points[3] = {{4.0, 6.0}, {12.0, 6.0}, {8.0, 11.0}};
+    painter.drawPolygon(points, 3);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
 TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(10);  // "mm/dd/yyyy"
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/ ]{0,10}")), this));
-    m_dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    m_dropDown = addAction(DropDownGlyph(), QLineEdit::TrailingPosition);
     m_dropDown->setToolTip(tr("Calendar"));
     connect(m_dropDown, &QAction::triggered, this, [this] { ShowCalendar(); });
     BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); }, [this] { EditingChanged(); });
