@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -146,6 +148,49 @@ TEST_F(Shell, StatementsFromStandardInput) {
     EXPECT_EQ(r.out,
               "rows affected: 1\nrows affected: 1\nT.DAT\nrows affected: 2\nrows affected: 1\n"
               "Name,N\r\na;b,5\r\n");
+}
+
+// Overwrites the first copy of `from` in the file with `to` (same length).
+bool Patch(const std::string& path, const std::string& from, const std::string& to) {
+    std::string bytes = ReadFile(path);
+    const std::size_t at = bytes.find(from);
+    if (at == std::string::npos || from.size() != to.size()) return false;
+    bytes.replace(at, to.size(), to);
+    WriteFile(path, bytes);
+    return true;
+}
+
+template <typename T>
+std::string BytesOf(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A damaged file can hold any bit pattern where a moment belongs; the shell
+// shows it as invalid instead of converting it.
+TEST_F(Shell, DamagedTimesAndTimestampsPrintAsInvalid) {
+    RunLarch(folder, {"-c", ".create T (Seen DATETIME, At TIME)", "-c",
+                      "INSERT INTO T (Seen, At) VALUES ('03/14/1990 13:45:10', '07:05:09')"});
+    const double stored = 62773105510000.0;  // 03/14/1990 13:45:10 in ms since day 0
+    const int32_t time = 25509000;           // 07:05:09
+    const struct {
+        double seen;
+        int32_t at;
+        bool later;  // compares after 2000 (a huge double is still a double)
+    } damaged[] = {{-106751991168.0 * 86400000.0, -1, false}, {std::nan(""), 86400000, false},
+                   {1e300, INT32_MIN, true}, {-INFINITY, INT32_MAX, false}};
+    double before = stored;
+    int32_t beforeTime = time;
+    for (const auto& d : damaged) {
+        ASSERT_TRUE(Patch(folder / "T.DAT", BytesOf(before) + BytesOf(uint8_t{1}) + BytesOf(beforeTime),
+                          BytesOf(d.seen) + BytesOf(uint8_t{1}) + BytesOf(d.at)));
+        before = d.seen;
+        beforeTime = d.at;
+        RunResult r = RunLarch(folder, {"-c", "SELECT * FROM T", "-c", "SELECT Seen - At FROM T", "-c",
+                                        "SELECT Seen FROM T WHERE Seen > '01/01/2000'"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, std::string("Seen,At\r\n(invalid timestamp),(invalid time)\r\nExpression\r\n\r\nSeen\r\n") +
+                             (d.later ? "(invalid timestamp)\r\n" : ""));
+    }
 }
 
 struct FailureCase {
