@@ -167,6 +167,19 @@ void TBlobFile::Empty() {
     WriteHeader(false);
 }
 
+void TBlobFile::Discard() {
+    m_cache.Clear();
+    m_openBlobs.clear();
+    m_headerChanged = false;
+}
+
+void TBlobFile::Reload() {
+    m_cache.Clear();
+    m_openBlobs.clear();
+    ReadHeader();
+    m_headerChanged = false;
+}
+
 bool TBlobFile::CheckChangeCount() {
     uint8_t count[4];
     ReadAt(0, count, sizeof count);

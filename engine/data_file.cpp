@@ -151,8 +151,23 @@ void TDataFile::Open() {
     }
 }
 
+void TDataFile::OpenHandleRecovering() {
+    try {
+        OpenHandle();
+    } catch (const ELarchEngineError& e) {
+        // A restructure that died while renaming may have moved the data file
+        // aside; its journal puts it back.
+        if (e.ErrorCode() != err::InvalidPath || !TTableJournal::Exists(FileName())) throw;
+        TTableJournal::RecoverIfHot(FileName());
+        OpenHandle();
+    }
+    // A journal left by a writer that died is rolled back before anything is
+    // read; one of a live writer is waited for.
+    if (TTableJournal::Exists(FileName())) TTableJournal::RecoverIfHot(FileName());
+}
+
 void TDataFile::OpenChecked() {
-    OpenHandle();
+    OpenHandleRecovering();
     uint8_t raw[kDataHeaderSize];
     if (Size() < static_cast<int64_t>(kDataHeaderSize)) RaiseEngineError(err::HeaderCorrupt, FileName());
     ReadAt(0, raw, sizeof raw);
@@ -219,9 +234,16 @@ void TDataFile::OpenChecked() {
     m_cache.DropAll();
     m_cache.SetCapacity(std::max<uint32_t>(capacity, 1));
     m_cache.SetImageSize(ImageSize());
+    m_recoveryPending = false;
+    if (!ReadOnly()) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough());
 }
 
 void TDataFile::CloseFiles() {
+    RollBackQuietly();  // a write still open here did not complete
+    // Whatever is still unwritten belongs to no complete write.
+    m_index->Discard();
+    if (m_blob) m_blob->Discard();
+    m_journal.Detach();
     ReleaseAllLocks();
     m_lastRunFirst = m_lastRunLast = 0;
     m_cache.DropAll();
@@ -238,12 +260,50 @@ void TDataFile::Close() {
         return;
     }
     try {
-        if (!ReadOnly()) FlushAll(true);
+        if (!ReadOnly()) {
+            if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+            FlushAll(true);
+            m_journal.Commit();
+        }
     } catch (...) {
         CloseFiles();
         throw;
     }
     CloseFiles();
+}
+
+void TDataFile::Abandon() {
+    std::exception_ptr failure;
+    try {
+        m_journal.RollBack();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    CloseFiles();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TDataFile::RollBackQuietly() noexcept {
+    try {
+        m_journal.RollBack();
+    } catch (...) {
+        m_recoveryPending = true;  // the journal stays for the next user
+    }
+}
+
+void TDataFile::ReloadAll(bool notify) {
+    m_lastRunFirst = m_lastRunLast = 0;
+    ReloadHeader();
+    m_index->Reload();
+    if (m_blob) m_blob->Reload();
+    if (notify && m_onTableChanged) m_onTableChanged();
+}
+
+void TDataFile::RecoverIfHot() {
+    if ((m_recoveryPending || TTableJournal::Exists(FileName())) && TTableJournal::RecoverIfHot(FileName())) {
+        ReloadAll(true);
+    }
+    m_recoveryPending = false;
 }
 
 TRecord* TDataFile::TakeEntry(uint32_t number) {

@@ -356,6 +356,16 @@ void TIndexFile::DropCaches() {
     AfterTreeChange(m_activeSlot);
 }
 
+void TIndexFile::Reload() {
+    ReadHeader();
+    DropCaches();
+}
+
+void TIndexFile::Discard() {
+    DiscardPages();
+    m_headerChanged = false;
+}
+
 void TIndexFile::DiscardPages() {
     for (TPageCache& cache : m_caches) cache.Clear();
 }

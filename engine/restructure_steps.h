@@ -38,9 +38,9 @@ std::vector<FieldDescriptor> FieldsWithNewAttributes(const std::vector<FieldDesc
 // Stores the index names and field numbers and the header's description,
 // password and settings in the open table (written when it is closed).
 void StoreTableAttributes(TDataFile& table, const TableDefinition& def, const TableSettings& settings);
-// Writes the field descriptors into the closed data file at `dataPath`.
-void WriteFieldDescriptors(const std::string& dataPath, const std::vector<FieldDescriptor>& fields,
-                           const TableFileOptions& options);
+// Writes the field descriptors into the open table's data file, as part of
+// the write its close completes.
+void WriteFieldDescriptors(TDataFile& table, const std::vector<FieldDescriptor>& fields);
 
 // Index rebuild (table_index_rebuild.cpp). `table` is open exclusively and
 // is closed on return.

@@ -1,0 +1,12 @@
+// CRC-32 (the IEEE polynomial of zip and PNG) over byte ranges.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace larch {
+
+// Continues `crc` (0 to start) over `count` bytes.
+uint32_t Crc32(const void* data, std::size_t count, uint32_t crc = 0);
+
+}  // namespace larch
