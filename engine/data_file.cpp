@@ -163,7 +163,7 @@ void TDataFile::OpenHandleRecovering() {
     }
     // A journal left by a writer that died is rolled back before anything is
     // read; one of a live writer is waited for.
-    if (TTableJournal::Exists(FileName())) TTableJournal::RecoverIfHot(FileName());
+    if (TTableJournal::MayBeHot(FileName())) TTableJournal::RecoverIfHot(FileName());
 }
 
 void TDataFile::OpenChecked() {
@@ -235,6 +235,7 @@ void TDataFile::OpenChecked() {
     m_cache.SetCapacity(std::max<uint32_t>(capacity, 1));
     m_cache.SetImageSize(ImageSize());
     m_recoveryPending = false;
+    m_writesInJournal = 0;
     if (!ReadOnly()) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough());
 }
 
@@ -262,6 +263,7 @@ void TDataFile::Close() {
     try {
         if (!ReadOnly()) {
             if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+            JournalPendingWrites(true, false);
             FlushAll(true);
             m_journal.Commit();
         }
@@ -291,6 +293,23 @@ void TDataFile::RollBackQuietly() noexcept {
     }
 }
 
+void TDataFile::JournalPendingWrites(bool includePinned, bool forceHeaders) {
+    std::vector<TTableJournal::Region> regions;
+    if (forceHeaders || m_headerChanged) regions.push_back({TTableJournal::kDataFile, 0, kDataHeaderSize});
+    for (const TRecord* record : m_cache.WritableDirty(includePinned)) {
+        regions.push_back({TTableJournal::kDataFile, RecordOffset(record->number), m_header.recordSize});
+    }
+    for (const auto& [offset, count] : m_index->PendingRegions(forceHeaders)) {
+        regions.push_back({TTableJournal::kIndexFile, offset, count});
+    }
+    if (m_blob) {
+        for (const auto& [offset, count] : m_blob->PendingRegions(forceHeaders)) {
+            regions.push_back({TTableJournal::kBlobFile, offset, count});
+        }
+    }
+    m_journal.Prepare(regions);
+}
+
 void TDataFile::ReloadAll(bool notify) {
     m_lastRunFirst = m_lastRunLast = 0;
     ReloadHeader();
@@ -300,7 +319,7 @@ void TDataFile::ReloadAll(bool notify) {
 }
 
 void TDataFile::RecoverIfHot() {
-    if ((m_recoveryPending || TTableJournal::Exists(FileName())) && TTableJournal::RecoverIfHot(FileName())) {
+    if ((m_recoveryPending || m_journal.HotJournalPossible(FileName())) && TTableJournal::RecoverIfHot(FileName())) {
         ReloadAll(true);
     }
     m_recoveryPending = false;

@@ -48,6 +48,9 @@ constexpr uint64_t kMaxDataBytes = 2000000000;
 constexpr uint32_t kReadRunBytes = 32767;
 // A read that does not continue the previous run takes this many records.
 constexpr uint32_t kJumpRunRecords = 4;
+// An exclusive table whose caches had to write to the disk writes
+// everything after this many further writes (or at close).
+constexpr int kExclusiveWritesPerFlush = 256;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
 
@@ -189,6 +192,9 @@ private:
     void OpenHandleRecovering();
     void RecoverIfHot();
     void ReloadAll(bool notify);
+    // Journals at once everything a flush is about to write (with
+    // `forceHeaders`, the three headers too); nothing when nothing is pending.
+    void JournalPendingWrites(bool includePinned, bool forceHeaders);
     void RollBackQuietly() noexcept;
     void ReleaseWriteLocks(std::exception_ptr failure);
     void ReleaseAllLocks();
@@ -227,6 +233,7 @@ private:
     std::function<void()> m_onTableChanged;
     TTableJournal m_journal;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
+    int m_writesInJournal = 0;       // exclusive: writes since the caches first wrote
 };
 
 // Keeps a record pinned for the scope.
