@@ -18,21 +18,12 @@
 namespace larch {
 namespace {
 
+using testing::ReadBytes;
 using testing::TestFolder;
+using testing::WriteBytes;
 
 constexpr int kRecords = 400;
 constexpr const char* kTableFiles[] = {"Hollin.DAT", "Hollin.IDX", "Hollin.BLB"};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::string NotesOf(int i) { return i % 7 == 0 ? std::string(1500, static_cast<char>('a' + i % 26)) : ""; }
 
@@ -54,24 +45,11 @@ public:
     void SetUp() override {
         static const std::vector<std::string> base = [] {
             TestFolder made;
-            TLarchTable creator;
-            creator.SetDatabaseName(made.path());
-            creator.SetTableName("Hollin.DAT");
-            testing::DefineEventTable(creator);
-            creator.CreateTable();
-            auto table = testing::EventCursor(made.path());
-            table->SetExclusive(true);
-            table->Open();
+            std::vector<testing::EventRow> rows;
             for (int i = 0; i < kRecords; ++i) {
-                table->Insert();
-                table->FieldByName("FirstName").SetAsString("F" + std::to_string(i * 37 % kRecords));
-                table->FieldByName("LastName").SetAsString("L" + std::to_string(i % 50));
-                table->FieldByName("Event").SetAsString("Birthday");
-                table->FieldByName("EventDate").SetAsDate(720000 + i);
-                table->FieldByName("Notes").SetAsString(NotesOf(i));
-                table->Post();
+                rows.push_back({"F" + std::to_string(i * 37 % kRecords), "L" + std::to_string(i % 50), NotesOf(i)});
             }
-            table->Close();
+            testing::CreateFilledEventTable(made.path(), rows);
             std::vector<std::string> bytes;
             for (const char* name : kTableFiles) bytes.push_back(ReadBytes(made / name));
             return bytes;
