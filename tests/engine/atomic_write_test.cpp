@@ -382,13 +382,15 @@ TEST(AtomicWrite, AWriterKilledAtRandomKeepsEveryFinishedOperation) {
             ASSERT_GE(reader, 0);
             if (reader == 0) ::_exit(RunReader(folder.path()));
         }
+        // The kill comes at a random moment after the first finished operation.
+        int finished = 0, last = -1;
+        if (::read(report[0], &last, sizeof last) == sizeof last) finished = last + 1;
         std::mt19937 random(seed);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 + random() % 120));
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 120));
         ::kill(writer, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(writer, &status, 0), writer);
         EXPECT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
-        int finished = 0, last = -1;
         while (::read(report[0], &last, sizeof last) == sizeof last) finished = last + 1;
         ::close(report[0]);
         if (reader > 0) {
