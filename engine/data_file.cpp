@@ -261,17 +261,30 @@ void TDataFile::Close() {
         return;
     }
     try {
-        if (!ReadOnly()) {
-            if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
-            JournalPendingWrites(true, false);
-            FlushAll(true);
-            m_journal.Commit();
-        }
+        CompleteWrites();
     } catch (...) {
         CloseFiles();
         throw;
     }
     CloseFiles();
+}
+
+void TDataFile::CompleteWrites() {
+    if (ReadOnly() || m_writeDepth > 0) return;
+    try {
+        if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+        JournalPendingWrites(true, false);
+        FlushAll(true);
+        m_journal.Commit();
+    } catch (...) {
+        RollBackQuietly();
+        try {
+            ReloadAll(true);
+        } catch (...) {
+        }
+        throw;
+    }
+    m_writesInJournal = 0;
 }
 
 void TDataFile::Abandon() {
