@@ -254,18 +254,7 @@ int OpenHot(const std::string& path) {
 }
 
 void WriteAll(int fd, int64_t offset, const void* data, std::size_t count, const std::string& path) {
-    std::size_t allowed = count;
-    const int fault = CheckFileFault(FileOp::Write, path, allowed);
-    const std::size_t target = fault != 0 ? std::min(allowed, count) : count;
-    std::size_t done = 0;
-    const char* in = static_cast<const char*>(data);
-    while (done < target) {
-        ssize_t n = ::pwrite(fd, in + done, target - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) RaiseEngineError(err::WriteError, path);
-        done += static_cast<std::size_t>(n);
-    }
-    if (fault != 0) RaiseEngineError(err::WriteError, path);
+    if (!WriteThroughSeam(fd, offset, data, count, path)) RaiseEngineError(err::WriteError, path);
 }
 
 void Sync(int fd, const std::string& path) {

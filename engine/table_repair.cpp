@@ -216,17 +216,6 @@ private:
     int m_blobLines = 0, m_recordLines = 0, m_idLines = 0;
 };
 
-TableSettings SettingsOf(const DataHeader& h) {
-    TableSettings settings;
-    settings.language = h.language;
-    settings.sublanguage = h.sublanguage;
-    settings.settingOne = h.settingOne;
-    settings.settingTwo = h.settingTwo;
-    settings.description = h.description;
-    settings.blobBlockSize = h.blobBlockSize;
-    return settings;
-}
-
 void KeepCopies(const TableFiles& old, RepairReport& report) {
     const std::string names[3] = {old.data, old.index, old.blob};
     const char* copies[3] = {".DRP", ".IRP", ".BRP"};
@@ -267,7 +256,7 @@ RepairReport RepairTable(const std::string& dataPath, const std::string& private
         {
             TDataFile creator;
             PrepareExclusive(creator, fresh.data, options);
-            creator.CreateTable(source.fields, source.primary, source.secondaries, SettingsOf(source.header));
+            creator.CreateTable(source.fields, source.primary, source.secondaries, SettingsOfTable(source.header));
         }
         TDataFile target;
         PrepareExclusive(target, fresh.data, options);
