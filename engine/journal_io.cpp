@@ -237,9 +237,18 @@ bool StillNamed(int fd, const std::string& path) {
 
 int OpenHot(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return -1;
     if (fd < 0) {
-        if (errno == ENOENT) return -1;
-        RaiseEngineError(err::AccessDenied, path);
+        // A user who may only read waits for a live writer like everyone,
+        // and is refused only when the journal is still valid after that.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        uint8_t header[kJournalHeaderSize];
+        const bool hot = Lock(fd, F_RDLCK, true) && StillNamed(fd, path) &&
+                         ReadUpTo(fd, 0, header, sizeof header) == sizeof header && HeaderValid(header);
+        ::close(fd);
+        if (hot) RaiseEngineError(err::AccessDenied, path);
+        return -1;
     }
     if (!Lock(fd, F_WRLCK, true)) {
         ::close(fd);
