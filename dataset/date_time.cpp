@@ -154,6 +154,18 @@ TDateTime MakeDateTime(int32_t dayNumber, int32_t msOfDay) {
     return dayNumber + static_cast<double>(msOfDay) / kMsPerDay;
 }
 
+bool TrySplitTimestamp(double ms, int32_t& dayNumber, int32_t& msOfDay) {
+    if (!std::isfinite(ms)) return false;
+    const double whole = std::round(ms);
+    const double day = std::floor(whole / kMsPerDay);
+    if (day < std::numeric_limits<int32_t>::min() || day > std::numeric_limits<int32_t>::max()) return false;
+    // The remainder of a huge value loses precision; keep it inside the day.
+    const double rest = std::clamp(whole - day * kMsPerDay, 0.0, double{kMsPerDay - 1});
+    dayNumber = static_cast<int32_t>(day);
+    msOfDay = static_cast<int32_t>(rest);
+    return true;
+}
+
 std::string FormatDateTime(TDateTime value) {
     std::string result = FormatDate(DayOf(value));
     const int32_t ms = MsOfDay(value);

@@ -58,6 +58,12 @@ bool TryParseDateTime(std::string_view text, TDateTime& value);
 int32_t DayOf(TDateTime value);
 int32_t MsOfDay(TDateTime value);
 TDateTime MakeDateTime(int32_t dayNumber, int32_t msOfDay);
+// A timestamp's stored form (milliseconds since the start of day 0, rounded
+// to whole milliseconds) split into its day number and milliseconds of that
+// day. False for a value that is no moment: NaN, infinite, or a day beyond
+// the int32 range. Values read from files pass through here before they are
+// converted, because a damaged file can hold any double.
+bool TrySplitTimestamp(double ms, int32_t& dayNumber, int32_t& msOfDay);
 
 // The local date and time, or the fixed moment set for tests.
 TDateTime Now();

@@ -170,6 +170,14 @@ public:
     // the cache; raises nothing for bad bytes on disk.
     std::vector<std::string> Verify(const std::vector<std::pair<uint32_t, uint32_t>>& chainsInUse);
 
+    // Reads the header again and drops the block cache and the open blobs
+    // (after a rollback put the file back).
+    void Reload();
+    // Forgets every unwritten change, reading nothing.
+    void Discard();
+    // Offsets and lengths of what FlushBlocks and WriteHeader(force) would write.
+    std::vector<std::pair<int64_t, std::size_t>> PendingRegions(bool force);
+
 private:
     enum class ChainRead { Complete, ForeignOwner, LengthMismatch };
 

@@ -151,8 +151,23 @@ void TDataFile::Open() {
     }
 }
 
+void TDataFile::OpenHandleRecovering() {
+    try {
+        OpenHandle();
+    } catch (const ELarchEngineError& e) {
+        // A restructure that died while renaming may have moved the data file
+        // aside; its journal puts it back.
+        if (e.ErrorCode() != err::InvalidPath || !TTableJournal::Exists(FileName())) throw;
+        TTableJournal::RecoverIfHot(FileName());
+        OpenHandle();
+    }
+    // A journal left by a writer that died is rolled back before anything is
+    // read; one of a live writer is waited for.
+    if (TTableJournal::MayBeHot(FileName())) TTableJournal::RecoverIfHot(FileName());
+}
+
 void TDataFile::OpenChecked() {
-    OpenHandle();
+    OpenHandleRecovering();
     uint8_t raw[kDataHeaderSize];
     if (Size() < static_cast<int64_t>(kDataHeaderSize)) RaiseEngineError(err::HeaderCorrupt, FileName());
     ReadAt(0, raw, sizeof raw);
@@ -219,9 +234,17 @@ void TDataFile::OpenChecked() {
     m_cache.DropAll();
     m_cache.SetCapacity(std::max<uint32_t>(capacity, 1));
     m_cache.SetImageSize(ImageSize());
+    m_recoveryPending = false;
+    m_writesInJournal = 0;
+    if (!ReadOnly()) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough());
 }
 
 void TDataFile::CloseFiles() {
+    RollBackQuietly();  // a write still open here did not complete
+    // Whatever is still unwritten belongs to no complete write.
+    m_index->Discard();
+    if (m_blob) m_blob->Discard();
+    m_journal.Detach();
     ReleaseAllLocks();
     m_lastRunFirst = m_lastRunLast = 0;
     m_cache.DropAll();
@@ -238,12 +261,81 @@ void TDataFile::Close() {
         return;
     }
     try {
-        if (!ReadOnly()) FlushAll(true);
+        CompleteWrites();
     } catch (...) {
         CloseFiles();
         throw;
     }
     CloseFiles();
+}
+
+void TDataFile::CompleteWrites() {
+    if (ReadOnly() || m_writeDepth > 0) return;
+    try {
+        if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+        JournalPendingWrites(true, false);
+        FlushAll(true);
+        m_journal.Commit();
+    } catch (...) {
+        RollBackQuietly();
+        try {
+            ReloadAll(true);
+        } catch (...) {
+        }
+        throw;
+    }
+    m_writesInJournal = 0;
+}
+
+void TDataFile::Abandon() {
+    std::exception_ptr failure;
+    try {
+        m_journal.RollBack();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    CloseFiles();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TDataFile::RollBackQuietly() noexcept {
+    try {
+        m_journal.RollBack();
+    } catch (...) {
+        m_recoveryPending = true;  // the journal stays for the next user
+    }
+}
+
+void TDataFile::JournalPendingWrites(bool includePinned, bool forceHeaders) {
+    std::vector<TTableJournal::Region> regions;
+    if (forceHeaders || m_headerChanged) regions.push_back({TTableJournal::kDataFile, 0, kDataHeaderSize});
+    for (const TRecord* record : m_cache.WritableDirty(includePinned)) {
+        regions.push_back({TTableJournal::kDataFile, RecordOffset(record->number), m_header.recordSize});
+    }
+    for (const auto& [offset, count] : m_index->PendingRegions(forceHeaders)) {
+        regions.push_back({TTableJournal::kIndexFile, offset, count});
+    }
+    if (m_blob) {
+        for (const auto& [offset, count] : m_blob->PendingRegions(forceHeaders)) {
+            regions.push_back({TTableJournal::kBlobFile, offset, count});
+        }
+    }
+    m_journal.Prepare(regions);
+}
+
+void TDataFile::ReloadAll(bool notify) {
+    m_lastRunFirst = m_lastRunLast = 0;
+    ReloadHeader();
+    m_index->Reload();
+    if (m_blob) m_blob->Reload();
+    if (notify && m_onTableChanged) m_onTableChanged();
+}
+
+void TDataFile::RecoverIfHot() {
+    if ((m_recoveryPending || m_journal.HotJournalPossible(FileName())) && TTableJournal::RecoverIfHot(FileName())) {
+        ReloadAll(true);
+    }
+    m_recoveryPending = false;
 }
 
 TRecord* TDataFile::TakeEntry(uint32_t number) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@
 #include "engine/index_descriptor.h"
 #include "engine/index_file.h"
 #include "engine/record_cache.h"
+#include "engine/table_journal.h"
 
 namespace larch {
 
@@ -46,6 +48,9 @@ constexpr uint64_t kMaxDataBytes = 2000000000;
 constexpr uint32_t kReadRunBytes = 32767;
 // A read that does not continue the previous run takes this many records.
 constexpr uint32_t kJumpRunRecords = 4;
+// An exclusive table whose caches had to write to the disk writes
+// everything after this many further writes (or at close).
+constexpr int kExclusiveWritesPerFlush = 256;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
 
@@ -69,8 +74,14 @@ public:
     // 8961 descriptors or size that do not agree with the header. A failed
     // open leaves every file closed and unchanged.
     void Open() override;
-    // Writes what is dirty (unless read-only) and closes the three files.
+    // Writes what is dirty (unless read-only), completes the journal and
+    // closes the three files. When writing fails the table is rolled back to
+    // its last complete write before the error propagates.
     void Close() override;
+    // Rolls back every change since the last complete write and closes the
+    // files without writing anything (a table-wide operation that failed or
+    // was stopped).
+    void Abandon();
 
     const DataHeader& Header() const { return m_header; }
     DataHeader& MutableHeader();  // marks the header changed
@@ -120,6 +131,10 @@ public:
     void WriteHeader(bool force);
     // Records, header, index pages and header, blob blocks and header.
     void FlushAll(bool includePinned = false);
+    // Outside a write: writes everything dirty as one journaled write, so
+    // that the files on disk hold the table's state when it returns (an
+    // exclusive table otherwise writes at close). A failure rolls back.
+    void CompleteWrites();
     // Deletes every record (exclusive only: 10253; not read-only: 11013).
     void Empty();
     // Re-reads the header and drops every cached record.
@@ -144,8 +159,19 @@ public:
     // semaphore, the index and blob write locks, the change check. EndWrite
     // writes everything dirty (a new change count in every header) before it
     // releases the locks in reverse order.
+    //
+    // Every write is guarded by the table's journal (table_journal.h): on a
+    // shared table one write runs from the outermost BeginWrite to its
+    // EndWrite; on an exclusive table, whose changes stay in the caches, from
+    // the first change that reaches the disk to the next time everything is
+    // written (the end of a write that found the journal started, or close).
     void BeginWrite();
     void EndWrite();
+    // Ends a write left by an exception: on a shared table everything it
+    // changed is rolled back and the caches dropped; on an exclusive one only
+    // a write during which a file operation failed is rolled back (to the
+    // last complete write), the caches holding the table's state otherwise.
+    void AbortWrite();
     bool InWrite() const { return m_writeDepth > 0; }
     // Record lock of record n (10258 after LockRetryCount retries).
     void LockRecord(uint32_t number);
@@ -167,6 +193,14 @@ public:
 
 private:
     void OpenChecked();
+    void OpenHandleRecovering();
+    void RecoverIfHot();
+    void ReloadAll(bool notify);
+    // Journals at once everything a flush is about to write (with
+    // `forceHeaders`, the three headers too); nothing when nothing is pending.
+    void JournalPendingWrites(bool includePinned, bool forceHeaders);
+    void RollBackQuietly() noexcept;
+    void ReleaseWriteLocks(std::exception_ptr failure);
     void ReleaseAllLocks();
     void FileLockWithRetry(TFileHandler& file, int64_t offset, int64_t length, bool shared);
     void TakeReadLocks();
@@ -201,6 +235,9 @@ private:
     bool m_tableLocked = false;
     std::vector<uint32_t> m_recordLocks;
     std::function<void()> m_onTableChanged;
+    TTableJournal m_journal;
+    bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
+    int m_writesInJournal = 0;       // exclusive: writes since the caches first wrote
 };
 
 // Keeps a record pinned for the scope.

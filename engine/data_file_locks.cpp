@@ -77,6 +77,7 @@ void TDataFile::BeginRead() {
     if (!UsesLocks() || m_readDepth > 1 || m_heldReadLocks > 0 || m_writeDepth > 0) return;
     try {
         TakeReadLocks();
+        RecoverIfHot();
         ChangeCheck();
     } catch (...) {
         if (m_indexReadByte) {
@@ -127,7 +128,18 @@ void TDataFile::RetakeReadBytes() {
 void TDataFile::BeginWrite() {
     if (ReadOnly()) RaiseEngineError(err::AccessDenied, FileName());
     ++m_writeDepth;
-    if (!UsesLocks() || m_writeDepth > 1) return;
+    if (m_writeDepth > 1) return;
+    if (!UsesLocks()) {
+        if (m_recoveryPending) {
+            try {
+                RecoverIfHot();
+            } catch (...) {
+                --m_writeDepth;
+                throw;
+            }
+        }
+        return;
+    }
     bool semaphore = false, index = false;
     try {
         FileLockWithRetry(*this, locks::kWriteSemaphore, 1, false);
@@ -135,6 +147,7 @@ void TDataFile::BeginWrite() {
         FileLockWithRetry(*m_index, locks::kWriteLock, locks::kWriteLockLength, false);
         index = true;
         if (m_blob) FileLockWithRetry(*m_blob, locks::kWriteLock, locks::kWriteLockLength, false);
+        RecoverIfHot();
         ChangeCheck();
     } catch (...) {
         if (m_blob && index) m_blob->Unlock(locks::kWriteLock, locks::kWriteLockLength);
@@ -148,11 +161,25 @@ void TDataFile::BeginWrite() {
 
 void TDataFile::EndWrite() {
     if (m_writeDepth == 0) return;
-    if (--m_writeDepth > 0 || !UsesLocks()) return;
+    if (--m_writeDepth > 0) return;
+    if (!UsesLocks()) {
+        // An exclusive table keeps its changes in the caches. Once some of
+        // them reached the disk (the caches needed room), the journal runs
+        // until everything is written, which is done after a number of writes,
+        // so that the cost is shared and a crash loses only those writes.
+        if (!m_journal.Failed()) {
+            if (!m_journal.Active() || ++m_writesInJournal < kExclusiveWritesPerFlush) return;
+        }
+        m_writesInJournal = 0;
+        CompleteWrites();
+        return;
+    }
     std::exception_ptr failure;
     try {
         // Every header gets a new change count, so other users notice any change
         // with the first counter they compare and drop what they cached.
+        if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+        JournalPendingWrites(false, true);
         FlushRecords();
         WriteHeader(true);
         m_index->FlushPages();
@@ -161,9 +188,38 @@ void TDataFile::EndWrite() {
             m_blob->FlushBlocks();
             m_blob->WriteHeader(true);
         }
+        m_journal.Commit();
     } catch (...) {
         failure = std::current_exception();
+        RollBackQuietly();
+        try {
+            ReloadAll(true);
+        } catch (...) {
+        }
     }
+    ReleaseWriteLocks(failure);
+}
+
+void TDataFile::AbortWrite() {
+    if (m_writeDepth == 0) return;
+    if (--m_writeDepth > 0) return;
+    // the caches still hold the table's state unless a file operation failed
+    if (!UsesLocks() && !m_journal.Failed()) return;
+    const bool changed = m_journal.Active();
+    RollBackQuietly();
+    // What the aborted write left in the caches is not the table's state.
+    try {
+        ReloadAll(changed);
+    } catch (...) {
+    }
+    if (!UsesLocks()) return;
+    try {
+        ReleaseWriteLocks(nullptr);
+    } catch (...) {
+    }
+}
+
+void TDataFile::ReleaseWriteLocks(std::exception_ptr failure) {
     bool ok = true;
     if (m_blob) ok = m_blob->Unlock(locks::kWriteLock, locks::kWriteLockLength) && ok;
     ok = m_index->Unlock(locks::kWriteLock, locks::kWriteLockLength) && ok;

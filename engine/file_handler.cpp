@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "engine/engine_error.h"
+#include "engine/file_faults.h"
+#include "engine/table_journal.h"
 #include "dataset/field_defs.h"
 
 namespace larch {
@@ -257,8 +259,15 @@ void TFileHandler::Write(const void* buffer, std::size_t count) {
     m_position += static_cast<int64_t>(count);
 }
 
+void TFileHandler::Fail(int code) {
+    if (m_journal) m_journal->NoteFailure();
+    RaiseEngineError(code, m_fileName);
+}
+
 std::size_t TFileHandler::ReadAt(int64_t offset, void* buffer, std::size_t count, bool allowShort) {
     if (!IsOpen()) RaiseEngineError(err::InvalidHandle, m_fileName);
+    std::size_t allowed = count;
+    if (CheckFileFault(FileOp::Read, m_fileName, allowed) != 0) Fail(err::ReadError);
     std::size_t done = 0;
     char* out = static_cast<char*>(buffer);
     while (done < count) {
@@ -266,37 +275,35 @@ std::size_t TFileHandler::ReadAt(int64_t offset, void* buffer, std::size_t count
         ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            RaiseEngineError(err::ReadError, m_fileName);
+            Fail(err::ReadError);
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
-    if (done < count && !allowShort) RaiseEngineError(err::ReadError, m_fileName);
+    if (done < count && !allowShort) Fail(err::ReadError);
     return done;
 }
 
 void TFileHandler::WriteAt(int64_t offset, const void* buffer, std::size_t count) {
     if (!IsOpen()) RaiseEngineError(err::InvalidHandle, m_fileName);
     if (m_readOnly) RaiseEngineError(err::AccessDenied, m_fileName);
-    std::size_t done = 0;
-    const char* in = static_cast<const char*>(buffer);
-    while (done < count) {
-        ++m_writeCalls;
-        ssize_t n = ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) RaiseEngineError(err::WriteError, m_fileName);
-        done += static_cast<std::size_t>(n);
-    }
+    if (m_journal) m_journal->BeforeWrite(m_journalFile, offset, count);
+    if (!WriteThroughSeam(m_fd, offset, buffer, count, m_fileName, &m_writeCalls)) Fail(err::WriteError);
 }
 
 void TFileHandler::Truncate(int64_t length) {
     if (!IsOpen()) RaiseEngineError(err::InvalidHandle, m_fileName);
     if (m_readOnly) RaiseEngineError(err::AccessDenied, m_fileName);
-    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) RaiseEngineError(err::WriteError, m_fileName);
+    if (m_journal) m_journal->BeforeTruncate(m_journalFile, length);
+    std::size_t none = 0;
+    if (CheckFileFault(FileOp::Truncate, m_fileName, none) != 0) Fail(err::WriteError);
+    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) Fail(err::WriteError);
 }
 
 void TFileHandler::Flush() {
-    if (IsOpen()) ::fdatasync(m_fd);
+    if (!IsOpen()) return;
+    std::size_t none = 0;
+    if (CheckFileFault(FileOp::Sync, m_fileName, none) != 0 || ::fdatasync(m_fd) != 0) Fail(err::WriteError);
 }
 
 bool TFileHandler::Lock(int64_t offset, int64_t length, bool shared) {

@@ -8,6 +8,8 @@
 
 namespace larch {
 
+class TTableJournal;
+
 // Byte 2^31 of every table file carries the lock that stands in for share
 // modes: a shared open holds a read lock on it, an exclusive open a write lock,
 // from open to close. It lies beyond every lock range of the lock protocol.
@@ -81,6 +83,7 @@ public:
     std::size_t ReadAt(int64_t offset, void* buffer, std::size_t count, bool allowShort = false);
     void WriteAt(int64_t offset, const void* buffer, std::size_t count);
     void Truncate(int64_t length);
+    // Writes what the system holds for the file to the disk; 9218 on failure.
     void Flush();
 
     // One attempt at a byte-range lock or unlock; reports success. On an
@@ -88,6 +91,14 @@ public:
     // F_RDLCK, otherwise F_WRLCK.
     bool Lock(int64_t offset, int64_t length, bool shared = false);
     bool Unlock(int64_t offset, int64_t length);
+
+    // The rollback journal that guards this file's changes (null: none), and
+    // the file's number in it. Every write and truncate asks it first, every
+    // failed operation is reported to it.
+    void AttachJournal(TTableJournal* journal, int fileNumber) {
+        m_journal = journal;
+        m_journalFile = fileNumber;
+    }
 
     // Number of read() and write() system calls made through this handler,
     // so tests and benchmarks can check read-ahead and coalesced writing.
@@ -111,6 +122,7 @@ protected:
 
 private:
     void TakeShareLock();
+    [[noreturn]] void Fail(int code);
 
     std::string m_fileName;
     int m_fd = -1;
@@ -121,6 +133,8 @@ private:
     bool m_writeThrough = false;
     uint64_t m_readCalls = 0;
     uint64_t m_writeCalls = 0;
+    TTableJournal* m_journal = nullptr;
+    int m_journalFile = 0;
 };
 
 // Trims blanks at both ends; keeps the name when its extension is already

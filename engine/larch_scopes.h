@@ -25,17 +25,13 @@ private:
 };
 
 // Finish() ends the write and reports its errors; a scope left by an
-// exception ends it quietly, so that the first error is the one raised.
+// exception aborts it quietly (rolling back what it changed), so that the
+// first error is the one raised.
 class WriteScope {
 public:
     explicit WriteScope(TDataFile& file) : m_file(file) { m_file.BeginWrite(); }
     ~WriteScope() {
-        if (m_open) {
-            try {
-                m_file.EndWrite();
-            } catch (...) {
-            }
-        }
+        if (m_open) m_file.AbortWrite();
     }
     void Finish() {
         m_open = false;

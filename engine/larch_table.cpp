@@ -217,7 +217,13 @@ void TLarchTable::EmptyTable() {
         CheckBrowseMode();
         if (!DataFile()->Exclusive()) RaiseEngineError(err::MustBeExclusive, DataFile()->FileName());
         if (DataFile()->ReadOnly()) RaiseEngineError(err::AccessDenied, DataFile()->FileName());
-        DataFile()->Empty();
+        {
+            // One write: emptied whole on disk when it returns, or not at all.
+            WriteScope write(*DataFile());
+            DataFile()->Empty();
+            write.Finish();
+        }
+        DataFile()->CompleteWrites();
         m_hasRange = false;
         FiltersTableChanged();
         IndexFile().SelectIndex(ActiveSlot());

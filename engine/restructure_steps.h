@@ -38,9 +38,9 @@ std::vector<FieldDescriptor> FieldsWithNewAttributes(const std::vector<FieldDesc
 // Stores the index names and field numbers and the header's description,
 // password and settings in the open table (written when it is closed).
 void StoreTableAttributes(TDataFile& table, const TableDefinition& def, const TableSettings& settings);
-// Writes the field descriptors into the closed data file at `dataPath`.
-void WriteFieldDescriptors(const std::string& dataPath, const std::vector<FieldDescriptor>& fields,
-                           const TableFileOptions& options);
+// Writes the field descriptors into the open table's data file, as part of
+// the write its close completes.
+void WriteFieldDescriptors(TDataFile& table, const std::vector<FieldDescriptor>& fields);
 
 // Index rebuild (table_index_rebuild.cpp). `table` is open exclusively and
 // is closed on return.
@@ -52,6 +52,22 @@ void RebuildIndexes(std::unique_ptr<TDataFile> table, const TableDefinition& def
 void RebuildTable(std::unique_ptr<TDataFile> table, const TableDefinition& def, const TableSettings& settings,
                   bool deleteOldFiles, const RestructureHandlers& handlers, const std::string& privateDir,
                   const TableFileOptions& options);
+
+// The three files of a table.
+struct TableFiles {
+    std::string data, index, blob;
+};
+TableFiles FilesOf(const std::string& dataPath);
+void DeleteTableQuietly(const TableFiles& files) noexcept;
+// In `privateDir` (else the current folder): the first five digits of the
+// thread's number, then a counter from 0, with ".DAT"; the first name whose
+// data file does not exist.
+std::string TemporaryTablePath(const std::string& privateDir);
+// Puts the new table's files in place of the old one's: the old files go to
+// their backup names (".DBK", ".IBK", ".BBK") or, with `deleteOldFiles`, to
+// names deleted at the end. Journaled: a crash at any step leaves the old
+// table, a failure rolls back before it propagates.
+void SwapInNewTable(const TableFiles& old, const TableFiles& fresh, bool deleteOldFiles);
 
 // Files by name: the spelling on disk is found ignoring case.
 bool FileExists(const std::string& path);

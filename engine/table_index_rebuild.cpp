@@ -98,11 +98,15 @@ BuildOutcome BuildKeys(TDataFile& table, const std::vector<int>& slots, const Re
     return outcome;
 }
 
-// Puts a copy back in place of the file; errors are left to the caller's
-// own error, which is the one worth reporting.
-void RestoreQuietly(const std::string& copy, const std::string& original) noexcept {
+}  // namespace
+
+namespace {
+
+// Rolls the table back to how it was opened and closes it; errors are left
+// to the caller's own error, which is the one worth reporting.
+void AbandonQuietly(TDataFile& table) noexcept {
     try {
-        if (FileExists(copy)) MoveFile(copy, original);
+        table.Abandon();
     } catch (...) {
     }
 }
@@ -110,16 +114,12 @@ void RestoreQuietly(const std::string& copy, const std::string& original) noexce
 }  // namespace
 
 void RebuildIndexes(std::unique_ptr<TDataFile> table, const TableDefinition& def, const TableSettings& settings,
-                    bool deleteOldFiles, const RestructureHandlers& handlers, const TableFileOptions& options) {
+                    bool deleteOldFiles, const RestructureHandlers& handlers, const TableFileOptions& /*options*/) {
     const std::string path = table->FileName();
-    const std::string indexPath = table->Index().FileName();
-    const std::string blobPath = MakeTableFileName(path, ".BLB");
     const std::string indexCopy = MakeTableFileName(path, ".IBK");
-    // Copies of the data and blob files, taken before duplicates are deleted.
-    const std::string dataCopy = MakeTableFileName(path, ".DTM");
-    const std::string blobCopy = MakeTableFileName(path, ".BTM");
-    bool dataCopied = false, blobCopied = false;
 
+    // The journal makes the rebuild whole or nothing; the ".IBK" copy is
+    // the backup of the old index file that the caller may keep.
     DeleteFileIfPresent(indexCopy);
     table->Index().CopyTo(indexCopy);
     try {
@@ -128,33 +128,19 @@ void RebuildIndexes(std::unique_ptr<TDataFile> table, const TableDefinition& def
         std::vector<int> built = index.ReplaceIndexes(def.indexes, plan.sources, plan.clearSysDeleted);
         BuildOutcome outcome = BuildKeys(*table, built, handlers);
         if (outcome.stopped) {
-            CloseQuietly(*table);
-            MoveFile(indexCopy, indexPath);
+            table->Abandon();
+            DeleteQuietly(indexCopy);
             return;
-        }
-        // From here the data file changes too; its copy makes that undoable.
-        DeleteFileIfPresent(dataCopy);
-        table->CopyTo(dataCopy);
-        dataCopied = true;
-        if (!outcome.duplicates.empty() && table->Blob() != nullptr) {
-            DeleteFileIfPresent(blobCopy);
-            table->Blob()->CopyTo(blobCopy);
-            blobCopied = true;
         }
         for (uint32_t number : outcome.duplicates) table->DeleteRecord(number, built);
         StoreTableAttributes(*table, def, settings);
-        std::vector<FieldDescriptor> fields = FieldsWithNewAttributes(table->Fields(), def);
+        WriteFieldDescriptors(*table, FieldsWithNewAttributes(table->Fields(), def));
         table->Close();
-        WriteFieldDescriptors(path, fields, options);
     } catch (...) {
-        CloseQuietly(*table);
-        RestoreQuietly(indexCopy, indexPath);
-        if (dataCopied) RestoreQuietly(dataCopy, path);
-        if (blobCopied) RestoreQuietly(blobCopy, blobPath);
+        AbandonQuietly(*table);
+        DeleteQuietly(indexCopy);
         throw;
     }
-    DeleteQuietly(dataCopy);
-    DeleteQuietly(blobCopy);
     if (deleteOldFiles) DeleteQuietly(indexCopy);
 }
 

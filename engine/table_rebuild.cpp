@@ -19,34 +19,6 @@ namespace {
 // littered beyond reason).
 constexpr unsigned kMaxTemporaryNames = 100000;
 
-struct TableFiles {
-    std::string data, index, blob;
-};
-
-TableFiles FilesOf(const std::string& dataPath) {
-    return {dataPath, MakeTableFileName(dataPath, ".IDX"), MakeTableFileName(dataPath, ".BLB")};
-}
-
-void DeleteTableQuietly(const TableFiles& files) noexcept {
-    DeleteQuietly(files.data);
-    DeleteQuietly(files.index);
-    DeleteQuietly(files.blob);
-}
-
-// In `privateDir` (else the current folder): the first five digits of the
-// thread's number, then a counter from 0, with ".DAT"; the first name whose
-// data file does not exist.
-std::string TemporaryTablePath(const std::string& privateDir) {
-    std::string folder = privateDir.empty() ? std::filesystem::current_path().string() : privateDir;
-    if (folder.back() != '/') folder += '/';
-    const std::string thread = std::to_string(static_cast<long>(::syscall(SYS_gettid))).substr(0, 5);
-    for (unsigned counter = 0; counter < kMaxTemporaryNames; ++counter) {
-        std::string path = folder + thread + std::to_string(counter) + ".DAT";
-        if (!FileExists(path)) return path;
-    }
-    RaiseEngineError(err::UnknownOsError, folder + thread + ".DAT");
-}
-
 // For every old field, the position of the new field continuing it, or -1.
 std::vector<int> MapFields(const std::vector<FieldDescriptor>& old, const TableDefinition& def) {
     std::vector<int> map(old.size(), -1);
@@ -164,50 +136,75 @@ private:
     const RestructureHandlers& m_handlers;
 };
 
+}  // namespace
+
+TableFiles FilesOf(const std::string& dataPath) {
+    return {dataPath, MakeTableFileName(dataPath, ".IDX"), MakeTableFileName(dataPath, ".BLB")};
+}
+
+void DeleteTableQuietly(const TableFiles& files) noexcept {
+    DeleteQuietly(files.data);
+    DeleteQuietly(files.index);
+    DeleteQuietly(files.blob);
+}
+
+// In `privateDir` (else the current folder): the first five digits of the
+// thread's number, then a counter from 0, with ".DAT"; the first name whose
+// data file does not exist.
+std::string TemporaryTablePath(const std::string& privateDir) {
+    std::string folder = privateDir.empty() ? std::filesystem::current_path().string() : privateDir;
+    if (folder.back() != '/') folder += '/';
+    const std::string thread = std::to_string(static_cast<long>(::syscall(SYS_gettid))).substr(0, 5);
+    for (unsigned counter = 0; counter < kMaxTemporaryNames; ++counter) {
+        std::string path = folder + thread + std::to_string(counter) + ".DAT";
+        if (!FileExists(path)) return path;
+    }
+    RaiseEngineError(err::UnknownOsError, folder + thread + ".DAT");
+}
+
 // Moves the old files aside (to their backup names, or to names that are
-// deleted at the end), then the new files to the table's names. On a failure
-// the new files are removed and the old ones put back.
+// deleted at the end), then the new files to the table's names. A swap
+// journal written first lets a crash at any step end in the old table; a
+// failure here rolls back through the same journal.
 void SwapInNewTable(const TableFiles& old, const TableFiles& fresh, bool deleteOldFiles) {
-    struct Move {
-        std::string from, to;
-    };
     const std::string oldNames[3] = {old.data, old.index, old.blob};
     const std::string newNames[3] = {fresh.data, fresh.index, fresh.blob};
     const char* backup[3] = {".DBK", ".IBK", ".BBK"};
     const char* discard[3] = {".DB~", ".IB~", ".BB~"};
-    std::vector<Move> asides;
-    std::vector<std::string> placed;
+    std::vector<TTableJournal::SwapFile> plan(3);
+    for (int k = 0; k < 3; ++k) {
+        TTableJournal::SwapFile& f = plan[static_cast<std::size_t>(k)];
+        f.target = TFileHandler::ResolveCaseInsensitive(oldNames[k]);
+        f.aside = MakeTableFileName(old.data, deleteOldFiles ? discard[k] : backup[k]);
+        f.fresh = newNames[k];
+        f.oldExists = FileExists(oldNames[k]);
+        f.freshExists = FileExists(newNames[k]);
+        // An older file under the aside name would be taken for the old table's.
+        DeleteFileIfPresent(f.aside);
+    }
+    TTableJournal journal;
+    journal.BeginSwap(old.data, plan);
     try {
-        std::string targets[3];
-        for (int k = 0; k < 3; ++k) {
-            targets[k] = TFileHandler::ResolveCaseInsensitive(oldNames[k]);
-            if (!FileExists(oldNames[k])) continue;
-            std::string aside = MakeTableFileName(old.data, deleteOldFiles ? discard[k] : backup[k]);
-            DeleteFileIfPresent(aside);
-            MoveFile(targets[k], aside);
-            asides.push_back({targets[k], aside});
+        for (const TTableJournal::SwapFile& f : plan) {
+            if (f.oldExists) MoveFile(f.target, f.aside);
         }
-        for (int k = 0; k < 3; ++k) {
-            if (!FileExists(newNames[k])) continue;
-            MoveFile(newNames[k], targets[k]);
-            placed.push_back(targets[k]);
+        for (const TTableJournal::SwapFile& f : plan) {
+            if (f.freshExists) MoveFile(f.fresh, f.target);
         }
+        journal.Commit();
     } catch (...) {
-        for (const std::string& path : placed) DeleteQuietly(path);
-        for (auto it = asides.rbegin(); it != asides.rend(); ++it) {
-            try {
-                MoveFile(it->to, it->from);
-            } catch (...) {
-            }
+        try {
+            journal.RollBack();
+        } catch (...) {
+            // The journal stays: the next open of the table rolls it back.
         }
         throw;
     }
     if (deleteOldFiles) {
-        for (const Move& m : asides) DeleteQuietly(m.to);
+        for (const TTableJournal::SwapFile& f : plan) DeleteQuietly(f.aside);
     }
 }
 
-}  // namespace
 
 void RebuildTable(std::unique_ptr<TDataFile> table, const TableDefinition& def, const TableSettings& settings,
                   bool deleteOldFiles, const RestructureHandlers& handlers, const std::string& privateDir,

@@ -115,18 +115,11 @@ void StoreTableAttributes(TDataFile& table, const TableDefinition& def, const Ta
     header.settingTwo = settings.settingTwo;
 }
 
-void WriteFieldDescriptors(const std::string& dataPath, const std::vector<FieldDescriptor>& fields,
-                           const TableFileOptions& options) {
+void WriteFieldDescriptors(TDataFile& table, const std::vector<FieldDescriptor>& fields) {
     std::vector<uint8_t> bytes(fields.size() * kFieldDescriptorSize);
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i].Encode(bytes.data() + i * kFieldDescriptorSize);
-    TFileHandler file;
-    file.SetExclusive(true);
-    file.SetWriteThrough(options.forceBufferFlush);
-    file.SetFileName(dataPath);
-    file.Open();
-    // One write: the descriptors change together or not at all.
-    file.WriteAt(kDataHeaderSize, bytes.data(), bytes.size());
-    file.Close();
+    // Journaled with the headers: all of it changes at close, or none.
+    table.WriteAt(kDataHeaderSize, bytes.data(), bytes.size());
 }
 
 bool FileExists(const std::string& path) {
@@ -191,10 +184,17 @@ RestructurePath RestructureTableFiles(const std::string& dataPath, const TRestru
     const RestructurePath way = ChoosePath(*table, def, settings);
     switch (way) {
         case RestructurePath::AttributesOnly: {
-            StoreTableAttributes(*table, def, settings);
-            std::vector<FieldDescriptor> fields = FieldsWithNewAttributes(table->Fields(), def);
+            try {
+                StoreTableAttributes(*table, def, settings);
+                WriteFieldDescriptors(*table, FieldsWithNewAttributes(table->Fields(), def));
+            } catch (...) {
+                try {
+                    table->Abandon();
+                } catch (...) {
+                }
+                throw;
+            }
             table->Close();
-            WriteFieldDescriptors(path, fields, options);
             break;
         }
         case RestructurePath::IndexRebuild:

@@ -109,10 +109,9 @@ std::optional<std::string> TextOf(const Value& v) {
         case Value::Date: return hollin::FormatDate(static_cast<int32_t>(v.integer));
         case Value::Time: return hollin::FormatTime(static_cast<int32_t>(v.integer));
         case Value::DateTime: {
-            if (!std::isfinite(v.real)) return std::nullopt;
-            double day = std::floor(v.real / kMsPerDay);
-            return hollin::FormatDateTime(
-                hollin::MakeDateTime(static_cast<int32_t>(day), static_cast<int32_t>(v.real - day * kMsPerDay)));
+            int32_t day = 0, ms = 0;
+            if (!hollin::TrySplitTimestamp(v.real, day, ms)) return std::nullopt;
+            return hollin::FormatDateTime(hollin::MakeDateTime(day, ms));
         }
         case Value::Boolean: return std::string(v.integer ? "TRUE" : "FALSE");
         case Value::Bytes: {
@@ -265,10 +264,10 @@ std::optional<int32_t> DateOf(const Value& v) {
     switch (v.kind) {
         case Value::Date: return static_cast<int32_t>(v.integer);
         case Value::DateTime: {
-            if (!std::isfinite(v.real)) return std::nullopt;
-            double day = std::floor(v.real / kMsPerDay);
-            if (v.real != day * kMsPerDay) return std::nullopt;  // the time would be lost
-            return static_cast<int32_t>(day);
+            int32_t day = 0, ms = 0;
+            if (!hollin::TrySplitTimestamp(v.real, day, ms)) return std::nullopt;
+            if (v.real != static_cast<double>(day) * kMsPerDay) return std::nullopt;  // the time would be lost
+            return day;
         }
         case Value::Text: {
             int32_t day = 0;

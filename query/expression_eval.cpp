@@ -253,11 +253,12 @@ private:
                 int64_t value = 0;
                 if (opCode == op::Subtract && l.dataType == dtype::Timestamp) {
                     // Timestamp minus date: whole days; minus time: milliseconds of the day.
-                    const double ms = l.DoubleValue();
-                    const int32_t day = DayNumberOf(ms);
-                    value = rt.dataType == dtype::Date
-                                ? int64_t{day} - rt.Int32Value()
-                                : static_cast<int64_t>(ms - day * kMsPerDayF) - rt.Int32Value();
+                    int32_t day = 0, ms = 0;
+                    if (!hollin::TrySplitTimestamp(l.DoubleValue(), day, ms)) {
+                        r.isNull = true;  // a stored value that is no moment has no distance
+                        return;
+                    }
+                    value = rt.dataType == dtype::Date ? int64_t{day} - rt.Int32Value() : int64_t{ms} - rt.Int32Value();
                 } else {
                     const int64_t a = WholeValue(l), b = WholeValue(rt);
                     switch (opCode) {

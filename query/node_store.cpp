@@ -129,11 +129,9 @@ std::string NodeValueText(const TExpressionNode& v) {
         case dtype::Date: return hollin::FormatDate(v.Int32Value());
         case dtype::Time: return hollin::FormatTime(v.Int32Value());
         case dtype::Timestamp: {
-            double ms = v.DoubleValue();
-            double day = std::floor(ms / hollin::kMsPerDay);
-            if (!std::isfinite(day)) return {};
-            return hollin::FormatDateTime(hollin::MakeDateTime(static_cast<int32_t>(day),
-                                                               static_cast<int32_t>(ms - day * hollin::kMsPerDay)));
+            int32_t day = 0, ms = 0;
+            if (!hollin::TrySplitTimestamp(v.DoubleValue(), day, ms)) return {};
+            return hollin::FormatDateTime(hollin::MakeDateTime(day, ms));
         }
         default: return {};
     }

@@ -10,6 +10,7 @@
 #include "query/query_execution.h"
 #include "query/result_names.h"
 #include "query/sql_lexer.h"
+#include "query/tree_printer.h"
 #include "query/where_rewrite.h"
 #include "dataset/field_defs.h"
 
@@ -324,8 +325,15 @@ void TDataQuery::Execution::AnalyseTargets() {
             for (const FieldDescriptor& field : file.Fields()) targetFields.push_back(field.number);
             continue;
         }
+        // Only a column of the target table can receive a value; anything
+        // else (a constant, an expression) would index no field at all.
+        const TExpressionNode& column = *target.expression;
+        if (column.nodeClass != node::Column)
+            TSqlLexer::RaiseError("Column name expected in list of table columns, instead found '" + PrintTree(&column) + "'");
         TypeExpression(*target.expression, "table columns", resolver);
-        targetFields.push_back(target.expression->fieldNumber);
+        if (column.fieldNumber < 1 || column.fieldNumber > file.Fields().size())
+            TSqlLexer::RaiseError("Column " + column.name + " is not a column of the target table");
+        targetFields.push_back(column.fieldNumber);
     }
     if (targetFields.size() != r.updateValues.size())
         TSqlLexer::RaiseError("The number of values must match the number of table columns");

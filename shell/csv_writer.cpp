@@ -89,15 +89,15 @@ std::optional<std::string> FieldText(const TField& field) {
         case ftTime: {
             int32_t ms = 0;
             field.GetData(&ms);
+            if (ms < 0 || ms >= kMsPerDay) return "(invalid time)";
             return FormatTime(ms);
         }
         case ftDateTime: {
             double ms = 0;
             field.GetData(&ms);
-            int64_t whole = std::llround(ms);
-            int64_t day = whole / kMsPerDay - (whole % kMsPerDay < 0 ? 1 : 0);
-            return FormatDate(static_cast<int32_t>(day)) + " " +
-                   FormatTime(static_cast<int32_t>(whole - day * kMsPerDay));
+            int32_t day = 0, msOfDay = 0;
+            if (!TrySplitTimestamp(ms, day, msOfDay)) return "(invalid timestamp)";
+            return FormatDate(day) + " " + FormatTime(msOfDay);
         }
         case ftBytes:
         case ftVarBytes:

@@ -20,7 +20,10 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // for NULL. Dates "mm/dd/yyyy", times "hh:mm:ss", timestamps "mm/dd/yyyy
 // hh:mm:ss", booleans "True"/"False", floats in the shortest form that reads
 // back to the same double, BCD with its scale, bytes as hexadecimal digits,
-// memos as their text, other blobs "(BLOB n bytes)".
+// memos as their text, other blobs "(BLOB n bytes)". A stored time or
+// timestamp that is no moment (a damaged file: NaN, a day beyond the int32
+// range, a time outside the day) shows as "(invalid time)" or "(invalid
+// timestamp)": visible, and refused when read back by .import.
 std::optional<std::string> FieldText(const hollin::TField& field);
 
 // Writes a header line of the field names and one line per record, from the

@@ -267,31 +267,7 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
     TLarchTable table;
     table.SetDatabaseName(folder.path());
     table.SetTableName("Hollin.DAT");
-    struct FieldRow {
-        const char* name;
-        hollin::TFieldType type;
-        int size;
-        bool required;
-    } fields[] = {{"IndexField", hollin::ftAutoInc, 0, false}, {"FirstName", hollin::ftString, 15, true},
-                  {"MiddleName", hollin::ftString, 15, false}, {"LastName", hollin::ftString, 15, true},
-                  {"Event", hollin::ftString, 15, true},       {"EventDate", hollin::ftDate, 0, true},
-                  {"Notes", hollin::ftMemo, 0, false},         {"Phone", hollin::ftString, 13, false},
-                  {"PhoneFax", hollin::ftString, 13, false},   {"CellPhone", hollin::ftString, 13, false},
-                  {"Email", hollin::ftString, 30, false},      {"Website", hollin::ftString, 35, false},
-                  {"Zip", hollin::ftString, 10, false},        {"State", hollin::ftString, 2, false},
-                  {"City", hollin::ftString, 15, false},       {"Address", hollin::ftString, 25, false},
-                  {"Photo", hollin::ftBlob, 0, false}};
-    struct IndexRow {
-        const char* name;
-        const char* fields;
-        TIndexOptions options;
-    } indexes[] = {{"", "IndexField", ixPrimary | ixUnique | ixCaseInsensitive},
-                   {"Event", "Event", ixCaseInsensitive},
-                   {"LastName", "LastName", ixCaseInsensitive},
-                   {"FirstName", "FirstName", ixCaseInsensitive},
-                   {"Edate", "EventDate;Event;FirstName;LastName", 0}};
-    for (const FieldRow& f : fields) table.FieldDefs().Add(f.name, f.type, f.size, f.required);
-    for (const IndexRow& i : indexes) table.IndexDefs().Add(i.name, i.fields, i.options);
+    testing::DefineEventTable(table);
     EXPECT_FALSE(table.Exists());
     table.CreateTable();
     EXPECT_EQ(std::filesystem::file_size(folder / "Hollin.DAT"), 13183u);
@@ -302,11 +278,7 @@ TEST(TableComponent, CreateThenRestructureWithTheSameDefinitions) {
     table.Open();
     AddEvent(table, "Ann", "Smith");
     table.Close();
-    uint16_t number = 1;
-    for (const FieldRow& f : fields) {
-        table.RestructureFieldDefs().Add(f.name, f.type, f.size, f.required, "", "", "", "", number++);
-    }
-    for (const IndexRow& i : indexes) table.RestructureIndexDefs().Add(i.name, i.fields, i.options, 0);
+    testing::DefineEventTable(table, true);
     EXPECT_EQ(table.RestructureTable(0, 0, 1, 0, false, "", "", 512, true), RestructurePath::AttributesOnly);
     for (const char* backup : {"Hollin.DBK", "Hollin.IBK", "Hollin.BBK"}) {
         EXPECT_FALSE(std::filesystem::exists(folder / backup)) << backup;

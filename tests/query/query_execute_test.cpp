@@ -511,6 +511,14 @@ TEST_F(QueryExecuteTest, AnalysisErrorsHaveTheirTexts) {
          "SQL - The number of values must match the number of table columns"},
         {"UPDATE People SET Nope = 1",
          "SQL - Invalid column name 'Nope' or table correlation name '' specified in table columns"},
+        // Targets that are no column at all.
+        {"INSERT INTO People (FirstName, 7) VALUES ('Zed', 1)",
+         "SQL - Column name expected in list of table columns, instead found '7'"},
+        {"INSERT INTO People (FirstName, Age + 1) VALUES ('Zed', 1)",
+         "SQL - Column name expected in list of table columns, instead found '(+ Age 1)'"},
+        {"UPDATE People SET '13/45/2001' = Age + 1 WHERE Event = 'Passing'",
+         "SQL - Column name expected in list of table columns, instead found ''13/45/2001''"},
+        {"UPDATE People SET NULL = 1", "SQL - Column name expected in list of table columns, instead found 'NULL'"},
     };
     for (const Case& c : cases) {
         TDataQuery query;

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -146,6 +149,95 @@ TEST_F(Shell, StatementsFromStandardInput) {
     EXPECT_EQ(r.out,
               "rows affected: 1\nrows affected: 1\nT.DAT\nrows affected: 2\nrows affected: 1\n"
               "Name,N\r\na;b,5\r\n");
+}
+
+// Overwrites the first copy of `from` in the file with `to` (same length).
+bool Patch(const std::string& path, const std::string& from, const std::string& to) {
+    std::string bytes = ReadFile(path);
+    const std::size_t at = bytes.find(from);
+    if (at == std::string::npos || from.size() != to.size()) return false;
+    bytes.replace(at, to.size(), to);
+    WriteFile(path, bytes);
+    return true;
+}
+
+template <typename T>
+std::string BytesOf(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A damaged file can hold any bit pattern where a moment belongs; the shell
+// shows it as invalid instead of converting it.
+TEST_F(Shell, DamagedTimesAndTimestampsPrintAsInvalid) {
+    RunLarch(folder, {"-c", ".create T (Seen DATETIME, At TIME)", "-c",
+                      "INSERT INTO T (Seen, At) VALUES ('03/14/1990 13:45:10', '07:05:09')"});
+    const double stored = 62773105510000.0;  // 03/14/1990 13:45:10 in ms since day 0
+    const int32_t time = 25509000;           // 07:05:09
+    const struct {
+        double seen;
+        int32_t at;
+        bool later;  // compares after 2000 (a huge double is still a double)
+    } damaged[] = {{-106751991168.0 * 86400000.0, -1, false}, {std::nan(""), 86400000, false},
+                   {1e300, INT32_MIN, true}, {-INFINITY, INT32_MAX, false}};
+    double before = stored;
+    int32_t beforeTime = time;
+    for (const auto& d : damaged) {
+        ASSERT_TRUE(Patch(folder / "T.DAT", BytesOf(before) + BytesOf(uint8_t{1}) + BytesOf(beforeTime),
+                          BytesOf(d.seen) + BytesOf(uint8_t{1}) + BytesOf(d.at)));
+        before = d.seen;
+        beforeTime = d.at;
+        RunResult r = RunLarch(folder, {"-c", "SELECT * FROM T", "-c", "SELECT Seen - At FROM T", "-c",
+                                        "SELECT Seen FROM T WHERE Seen > '01/01/2000'"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, std::string("Seen,At\r\n(invalid timestamp),(invalid time)\r\nExpression\r\n\r\nSeen\r\n") +
+                             (d.later ? "(invalid timestamp)\r\n" : ""));
+    }
+}
+
+// The import of a large file killed at a random moment: the table opens and
+// passes the integrity check, and holds a whole number of the rows.
+TEST_F(Shell, AnImportKilledAtRandomLeavesASoundTable) {
+    RunLarch(folder, {"-c", ".create T (Id AUTOINC, Name STRING(20) NOT NULL, Note MEMO) PRIMARY (Id) INDEX ByName (Name)"});
+    std::string rows = "Name,Note\n";
+    for (int i = 0; i < 20000; ++i) rows += "N" + std::to_string(i * 7919 % 20011) + "," + std::string(i % 5 ? 0 : 300, 'm') + "\n";
+    WriteFile(folder / "rows.csv", rows);
+    for (int round = 0; round < 4; ++round) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            if (::chdir(folder.path().c_str()) != 0) ::_exit(127);
+            std::string program = LARCH_PATH, dot = ".", c = "-c", import = ".import T rows.csv";
+            char* argv[] = {program.data(), dot.data(), c.data(), import.data(), nullptr};
+            ::execv(program.c_str(), argv);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(50000 + 90000 * round));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        RunResult r = RunLarch(folder, {"-c", ".verify T"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.substr(0, 3), "ok\n") << "round " << round;
+    }
+}
+
+// A table that no longer opens points to .repair, which brings it back.
+TEST_F(Shell, ADamagedTableIsRepaired) {
+    RunLarch(folder, {"-c", ".create T (Id AUTOINC, Name STRING(20)) PRIMARY (Id)", "-c",
+                      "INSERT INTO T (Name) VALUES ('Ann')", "-c", "INSERT INTO T (Name) VALUES ('Bob')"});
+    WriteFile(folder / "T.DAT", ReadFile(folder / "T.DAT") + "torn");
+    RunResult r = RunLarch(folder, {"-c", "SELECT Name FROM T"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Larch Engine Error # 8961"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(".repair TABLE"), std::string::npos) << r.err;
+    r = RunLarch(folder, {"-c", ".repair T", "-c", ".verify T", "-c", "SELECT Name FROM T"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Kept 2 records", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("ok\nName\r\nAnn\r\nBob\r\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(folder / "T.DRP"));
 }
 
 struct FailureCase {
