@@ -11,6 +11,10 @@
 #include <map>
 #include <memory>
 
+#include "engine/file_handler.h"
+#include "engine/restructure_steps.h"
+#include "engine/table_journal.h"
+
 namespace hollin {
 namespace {
 
@@ -18,6 +22,8 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kPieceSize = 1 << 20;  // the window repaints after each MB
 constexpr const char* kTemporarySuffix = ".copying";
+// The data, index and blob file of a table, in the engine's order.
+constexpr const char* kTableExtensions[3] = {".DAT", ".IDX", ".BLB"};
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -94,6 +100,77 @@ void CopyOneFile(const std::string& source, const std::string& target, uint64_t&
     if (!out.Close()) Fail("Cannot write", target);
 }
 
+
+// A copy a failed run left behind, a journal, or an old file a swap put
+// aside: none of them is a file of its own, and a journal copied beside other
+// files would be rolled back into them.
+bool IsLeftOver(const std::string& name) {
+    const std::string upper = UpperText(name);
+    auto endsWith = [&](const std::string& tail) {
+        return upper.size() > tail.size() && upper.compare(upper.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    return endsWith(UpperText(kTemporarySuffix)) || endsWith(".JNL") || endsWith("~");
+}
+
+bool IsTableFile(const std::string& name) {
+    const std::string upper = UpperText(name);
+    for (const char* ext : kTableExtensions) {
+        if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, ext) == 0) return true;
+    }
+    return false;
+}
+
+// Puts the copies (name + kTemporarySuffix) in place of the files of folder.
+// A table's three files are swapped through the engine's swap journal, so a
+// crash at any step leaves the old table or the new one, never a mix; a file
+// of no table is simply renamed.
+void ReplaceFiles(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<std::string> others;
+    std::string data;
+    for (const std::string& name : names) {
+        if (!IsTableFile(name)) {
+            others.push_back(name);
+        } else if (UpperText(name).size() > 4 && UpperText(name).compare(UpperText(name).size() - 4, 4, ".DAT") == 0) {
+            data = name;
+        }
+    }
+    for (const std::string& name : others) {
+        if (::rename((folder + name + kTemporarySuffix).c_str(), (folder + name).c_str()) != 0) {
+            Fail("Cannot replace", folder + name);
+        }
+    }
+    std::vector<std::string> tableFiles;
+    for (const std::string& name : names) {
+        if (IsTableFile(name)) tableFiles.push_back(name);
+    }
+    if (tableFiles.empty()) return;
+    const std::string base = folder + BaseName(tableFiles.front());
+    const larch::restructure::TableFiles old = larch::restructure::FilesOf(base + ".DAT");
+    // The swap takes every file of the table: a file the copy lacks stays as
+    // it is, through a copy of its own.
+    larch::restructure::TableFiles fresh;
+    const std::string* oldNames[3] = {&old.data, &old.index, &old.blob};
+    std::string* freshNames[3] = {&fresh.data, &fresh.index, &fresh.blob};
+    for (int k = 0; k < 3; ++k) {
+        const std::string ext = kTableExtensions[k];
+        auto copy = std::find_if(tableFiles.begin(), tableFiles.end(), [&](const std::string& name) {
+            return UpperText(name).compare(UpperText(name).size() - 4, 4, ext) == 0;
+        });
+        if (copy != tableFiles.end()) {
+            *freshNames[k] = folder + *copy + kTemporarySuffix;
+        } else if (larch::restructure::FileExists(*oldNames[k])) {
+            *freshNames[k] = *oldNames[k] + kTemporarySuffix;
+            uint64_t ignored = 0;
+            CopyOneFile(larch::TFileHandler::ResolveCaseInsensitive(*oldNames[k]), *freshNames[k], ignored, 0, {});
+        } else {
+            *freshNames[k] = *oldNames[k] + kTemporarySuffix;  // neither old nor new: nothing to swap
+        }
+    }
+    // The swap journal takes the place of any journal a dead writer left:
+    // that one belonged to the old files, which go.
+    larch::restructure::SwapInNewTable(old, fresh, true);
+}
+
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
@@ -123,10 +200,7 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::vec
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         if (!entry.is_regular_file(error)) continue;
         const std::string name = entry.path().filename().string();
-        if (name.size() > std::strlen(kTemporarySuffix) &&
-            name.compare(name.size() - std::strlen(kTemporarySuffix), std::string::npos, kTemporarySuffix) == 0) {
-            continue;  // a copy a failed run left behind
-        }
+        if (IsLeftOver(name)) continue;
         for (const std::string& pattern : patterns) {
             if (WildcardMatch(pattern, name)) {
                 names.push_back(name);
@@ -166,22 +240,18 @@ int CopyFileSet(const std::string& sourceFolder, const std::vector<std::string>&
         std::shared_ptr<void> hold;
         std::vector<std::string> copied;
         try {
+            // A copy is made of a whole table: one a dead writer left half
+            // changed is rolled back first.
+            if (std::any_of(files.begin(), files.end(), IsTableFile)) {
+                larch::TTableJournal::RecoverIfHot(from + BaseName(files.front()) + ".DAT");
+            }
             if (callbacks.onTable) hold = callbacks.onTable(from, BaseName(files.front()));
             for (const std::string& name : files) {
                 copied.push_back(to + name + kTemporarySuffix);
                 CopyOneFile(from + name, copied.back(), done, total, callbacks);
             }
             hold.reset();
-            for (const std::string& name : files) {
-                // A file of the same name in another letter case is this one.
-                for (const auto& entry : fs::directory_iterator(to, error)) {
-                    const std::string existing = entry.path().filename().string();
-                    if (existing != name && UpperText(existing) == UpperText(name)) fs::remove(entry.path(), error);
-                }
-                if (::rename((to + name + kTemporarySuffix).c_str(), (to + name).c_str()) != 0) {
-                    Fail("Cannot replace", to + name);
-                }
-            }
+            ReplaceFiles(to, files);
         } catch (const CopyError& e) {
             for (const std::string& temporary : copied) fs::remove(temporary, error);
             report(from + files.front(), e.message);

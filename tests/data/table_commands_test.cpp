@@ -13,6 +13,8 @@
 #include "data/event_schema.h"
 #include "data/file_copy.h"
 #include "dataset/date_time.h"
+#include "engine/file_faults.h"
+#include "engine/table_journal.h"
 #include "engine/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
@@ -192,6 +194,43 @@ TEST_F(TableCommands, ABackupWhileAnotherProcessWritesIsConsistent) {
     int status = -1;
     ::waitpid(writer, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
+}  // namespace hollin
+
+namespace hollin {
+namespace {
+
+TEST_F(TableCommands, RestoreAfterAKilledWriterPutsBackTheBackupWhole) {
+    EXPECT_EQ(dm2.BackupTables({}), 0);
+    for (int i = 0; i < 30; ++i) AddEvent(dm2.Larchtbl, "More" + std::to_string(i), "Rows");
+    dm2.Larchtbl.Close();
+    // A writer killed in the middle of a Post leaves a journal to roll back.
+    pid_t writer = ::fork();
+    if (writer == 0) {
+        auto table = EventCursor(folder.path());
+        table->Open();
+        int writes = 0;
+        larch::SetFileFaultHook([&](larch::FileOp op, const std::string& path, std::size_t&) {
+            if (op == larch::FileOp::Write && path.find(".JNL") == std::string::npos && ++writes == 2) ::_exit(0);
+            return 0;
+        });
+        AddEvent(*table, "Killed", "Midway");
+        ::_exit(1);
+    }
+    int status = -1;
+    ::waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(larch::TTableJournal::MayBeHot(folder / "Hollin.DAT"));
+
+    EXPECT_TRUE(dm2.RestoreTables({}));
+    EXPECT_FALSE(larch::TTableJournal::MayBeHot(folder / "Hollin.DAT"));
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), (std::vector<std::string>{"Ann", "Zed"}));
+    EXPECT_EQ(larch::VerifyTable(*dm2.Larchtbl.DataFile()), std::vector<std::string>{});
+    // Nothing of the swap is left beside the table.
+    EXPECT_EQ(MatchingFiles(folder.path(), {"Hollin.*"}),
+              (std::vector<std::string>{"Hollin.BLB", "Hollin.DAT", "Hollin.IDX"}));
 }
 
 }  // namespace
