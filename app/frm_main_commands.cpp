@@ -10,6 +10,7 @@
 #include "app/animation_thread.h"
 #include "app/copy_progress.h"
 #include "app/frm_main.h"
+#include "app/repair_offer.h"
 #include "controls/error_handler.h"
 #include "controls/message_box.h"
 #include "data/dm2.h"
@@ -142,7 +143,7 @@ void TfrmMain::BackupTable1Click() {
 void TfrmMain::RestoreTable1Click() {
     WaitCursor hourglass;
     TCopyProgress progress(this, "Restoring the tables...");
-    m_dm2->RestoreTables(progress.Callbacks());
+    OpenWithRepairOffer(*m_dm2, [&] { m_dm2->RestoreTables(progress.Callbacks()); });
 }
 
 }  // namespace hollin::ui

@@ -3,6 +3,7 @@
 
 #include <QFont>
 
+#include "app/repair_offer.h"
 #include "controls/error_handler.h"
 
 namespace hollin::ui {
@@ -27,7 +28,8 @@ std::unique_ptr<TProgram> StartProgram(const std::string& dataFolder, const std:
     program->frmMain = std::make_unique<TfrmMain>(executableFolder + "HN.HLP");
     program->dm2 = std::make_unique<Tdm2>(dataFolder);
     program->frmMain->BindData(*program->dm2);
-    RunGuarded([&] { program->dm2->dm2Create(); });
+    Tdm2& dm2 = *program->dm2;
+    RunGuarded([&] { OpenWithRepairOffer(dm2, [&] { dm2.dm2Create(); }); });
     program->frmRB = std::make_unique<TfrmRB>(program->dm2->ds1);
     hollin::frmRB = program->frmRB.get();
     return program;

@@ -97,6 +97,11 @@ public:
     // all) and opens the table again (which may throw).
     bool RestoreTables(const TCopyCallbacks& callbacks);
 
+    // Rebuilds the closed table from what its data file still holds, keeping
+    // copies of the original files first (see larch::RepairTable); the table
+    // stays closed. Returns what was kept, fixed and lost, in plain words.
+    std::vector<std::string> RepairTable();
+
     // ---- photo of the current record
     // Replaces the Photo field's content with the file's bytes (no decoding);
     // the record must be in Edit or Insert.

@@ -4,6 +4,7 @@
 
 #include "data/dm2.h"
 #include "data/file_copy.h"
+#include "engine/table_repair.h"
 
 namespace hollin {
 namespace {
@@ -65,6 +66,15 @@ void Tdm2::EmptyOpenTable() {
     status.recNo.clear();
     status.eTitle.clear();
     SetStatus(status);
+}
+
+std::vector<std::string> Tdm2::RepairTable() {
+    CloseMonthQuery();
+    Larchtbl.Close();
+    larch::RepairReport report = larch::RepairTable(m_folder + Larchtbl.TableName(), m_folder, {});
+    std::vector<std::string> lines = report.lines;
+    for (const std::string& copy : report.copies) lines.push_back("The original file is kept as " + copy + ".");
+    return lines;
 }
 
 std::string Tdm2::BackupFolder() const { return m_folder + "Backup/"; }

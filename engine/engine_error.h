@@ -117,6 +117,13 @@ struct ErrorContext {
 std::string ErrorText(int code, const ErrorContext& context);
 
 // Clears the process-wide context, stores the code and texts and throws.
+// Whether code says a table file is damaged (its header, records, blobs or
+// index pages): such a table can be rebuilt by RepairTable.
+inline bool IsCorruptionCode(int code) {
+    return code == err::HeaderCorrupt || code == err::RecordBuffersCorrupt || code == err::BlobBuffersCorrupt ||
+           code == err::IndexBuffersCorrupt;
+}
+
 [[noreturn]] void RaiseEngineError(int code, const std::string& file = {},
                                    const std::string& field = {},
                                    const std::string& detail = {},

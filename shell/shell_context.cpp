@@ -39,9 +39,7 @@ void RunCommand(ShellContext& context, const ShellCommand& command) {
         context.out->flush();
         *context.err << e.what() << "\n";
         // A damaged table can be rebuilt from what its data file still holds.
-        const int code = e.ErrorCode();
-        if (code == err::HeaderCorrupt || code == err::RecordBuffersCorrupt || code == err::BlobBuffersCorrupt ||
-            code == err::IndexBuffersCorrupt) {
+        if (IsCorruptionCode(e.ErrorCode())) {
             *context.err << "The table is damaged; .repair TABLE rebuilds it from its data file.\n";
         }
     } catch (const std::exception& e) {
