@@ -2,10 +2,12 @@
 // the row combinations enumerated through the join links, and the result
 // table filled.
 #include <cmath>
+#include <optional>
 
 #include "engine/larch_scopes.h"
 #include "engine/record_fields.h"
 #include "query/query_execution.h"
+#include "query/record_set_builder.h"
 #include "query/result_rows.h"
 #include "query/where_rewrite.h"
 
@@ -90,6 +92,18 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
     } else {
         plan = PlanCondition(std::move(working), tables);
     }
+    // COUNT(*) over one table whose condition one index answers: the count
+    // of its key ranges, from the subtree counts alone.
+    const bool countStar =
+        pureAggregate && count == 1 && r.resultFields.size() == 1 && IsCountStar(r.resultFields[0]);
+    std::optional<uint32_t> indexCount;
+    if (countStar && !plan.tableParts[0].empty() && !r.withLocks) {
+        ReadScope read(*files[0]);
+        std::unique_ptr<TExpressionNode> condition = JoinConjuncts(std::move(plan.tableParts[0]));
+        uint32_t counted = 0;
+        if (CountFromIndex(*condition, *files[0], counted)) indexCount = counted;
+        else plan.tableParts[0].push_back(std::move(condition));
+    }
     for (std::size_t k = 0; k < count; ++k) {
         if (plan.tableParts[k].empty()) continue;
         ReadScope read(*files[k]);
@@ -119,10 +133,11 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
         aborted = aborted || abort;
     };
 
-    if (pureAggregate && count == 1 && r.resultFields.size() == 1 && IsCountStar(r.resultFields[0])) {
+    if (countStar) {
         // COUNT(*) over one table: the count of its filtered records.
         TFilterList& list = *filters[0];
-        const uint32_t records = list.AnyActive() ? list.Count() : files[0]->Index().RecordCount();
+        const uint32_t records =
+            indexCount ? *indexCount : list.AnyActive() ? list.Count() : files[0]->Index().RecordCount();
         report(records, 100);
         writer.AddCount(records);
     } else {
