@@ -202,6 +202,7 @@ void TDataFile::OpenChecked() {
     m_index->SetDataFileName(FileName());
     m_index->SetFields(&m_fields);
     m_index->Open();
+    SetBatch(false);
     if (blobFields > 0) {
         m_blob = std::make_unique<TBlobFile>();
         m_blob->SetExclusive(Exclusive());
@@ -240,6 +241,7 @@ void TDataFile::OpenChecked() {
 
 void TDataFile::CloseFiles() {
     RollBackQuietly();  // a write still open here did not complete
+    m_spanStart = {};
     // Whatever is still unwritten belongs to no complete write.
     m_index->Discard();
     if (m_blob) m_blob->Discard();
@@ -270,6 +272,10 @@ void TDataFile::Close() {
         throw;
     }
     CloseFiles();
+}
+
+void TDataFile::SetBatch(bool on) {
+    m_index->SetBatchPages(on ? kBatchPages : Exclusive() ? kExclusivePages : 0);
 }
 
 void TDataFile::Abandon() {

@@ -9,6 +9,7 @@
 // The file holds exactly next record number − 1 records.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -50,6 +51,14 @@ constexpr uint32_t kReadRunBytes = 32767;
 constexpr uint32_t kJumpRunRecords = 4;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
+// Changed pages each index keeps in its cache rather than write them back
+// early: during a batch of writes, and on an exclusive table.
+constexpr std::size_t kBatchPages = 4096;
+constexpr std::size_t kExclusivePages = 1024;
+// On an exclusive table a journal span that a write started goes on over
+// the writes that follow for this long, so that what is dirty is written
+// once for all of them.
+constexpr std::chrono::milliseconds kExclusiveSpan{1000};
 
 class TDataFile : public TFileHandler {
 public:
@@ -157,7 +166,9 @@ public:
     // shared table one write runs from the outermost BeginWrite to its
     // EndWrite; on an exclusive table, whose changes stay in the caches, from
     // the first change that reaches the disk to the next time everything is
-    // written (the end of a write that found the journal started, or close).
+    // written (the end of the first write at least kExclusiveSpan after the
+    // journal started, or close): a crash loses at most that much of the
+    // exclusive session's work, never part of one write.
     void BeginWrite();
     void EndWrite();
     // Ends a write left by an exception: on a shared table everything it
@@ -166,6 +177,9 @@ public:
     // last complete write), the caches holding the table's state otherwise.
     void AbortWrite();
     bool InWrite() const { return m_writeDepth > 0; }
+    // A batch of writes (BatchWriteScope) lets the index caches keep more
+    // changed pages, written once at the batch's end.
+    void SetBatch(bool on);
     // Record lock of record n (10258 after LockRetryCount retries).
     void LockRecord(uint32_t number);
     void UnlockRecord(uint32_t number);
@@ -227,6 +241,7 @@ private:
     std::function<void()> m_onTableChanged;
     TTableJournal m_journal;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
+    std::chrono::steady_clock::time_point m_spanStart{};  // exclusive: the live journal's first write end
 };
 
 // Keeps a record pinned for the scope.

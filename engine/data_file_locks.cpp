@@ -166,6 +166,12 @@ void TDataFile::EndWrite() {
         // An exclusive table completes the write only once something reached
         // the disk: then everything is written, so that the files agree.
         if (!m_journal.Active() && !m_journal.Failed()) return;
+        if (!m_journal.Failed()) {
+            const auto now = std::chrono::steady_clock::now();
+            if (m_spanStart == std::chrono::steady_clock::time_point{}) m_spanStart = now;
+            if (now - m_spanStart < kExclusiveSpan) return;
+        }
+        m_spanStart = {};
         try {
             if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
             FlushAll(true);
