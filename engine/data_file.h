@@ -108,6 +108,19 @@ public:
     // gives null; n = next record number appends a new record; beyond it 8710.
     TRecord* GetRecord(uint32_t number, ReadDirection direction = ReadDirection::Forward);
     void Unpin(TRecord* record);
+    // Whether record n is in the record cache (no disk read needed for it).
+    bool IsCached(uint32_t number) const { return m_cache.Contains(number); }
+
+    // Calls `visit` with the number and image of each record of `wanted`
+    // (ascending record numbers, all below the next record number) until it
+    // returns false, reading the file in runs of up to kReadRunBytes without
+    // caching what it reads; a record changed in the cache is visited as
+    // cached. Sparse sets go through GetRecord. The read locks and change
+    // check come with each disk read (BeginRead), as for a cursor. Images
+    // carry the computed area only when cached, so tables with one always
+    // take the GetRecord path.
+    void ScanRecords(const std::vector<uint32_t>& wanted,
+                     const std::function<bool(uint32_t number, const uint8_t* image)>& visit);
 
     // The record number an insert will use: the free-record head, or the next
     // record number (always the latter without a primary index).
@@ -241,6 +254,7 @@ private:
     std::function<void()> m_onTableChanged;
     TTableJournal m_journal;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
+    std::string m_journalPath;       // the journal's name, looked up at open
     std::chrono::steady_clock::time_point m_spanStart{};  // exclusive: the live journal's first write end
 };
 

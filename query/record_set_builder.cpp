@@ -623,14 +623,15 @@ bool RecordSetBuilder::Passes(const TExpressionNode& root, const uint8_t* image)
 RecordSet RecordSetBuilder::Scan(const std::function<bool(const uint8_t*, uint32_t)>& test, const RecordSet& current) {
     RecordSet result = current;
     const uint32_t next = m_file.Header().nextRecordNumber;
+    std::vector<uint32_t> wanted;
     ForEachRecord(current, [&](uint32_t n) {
-        if (n >= next) {  // never ask for the slot an append would create
-            RemoveRecord(result, n);
-            return;
-        }
-        RecordPin record(m_file, m_file.GetRecord(n));
+        if (n < next) wanted.push_back(n);
+        else RemoveRecord(result, n);  // never ask for the slot an append would create
+    });
+    m_file.ScanRecords(wanted, [&](uint32_t n, const uint8_t* image) {
         ++m_reads;
-        if (!record.get() || record->image[0] != kRecordInUse || !test(record->image.data(), n)) RemoveRecord(result, n);
+        if (image[0] != kRecordInUse || !test(image, n)) RemoveRecord(result, n);
+        return true;
     });
     return result;
 }

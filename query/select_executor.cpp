@@ -61,17 +61,6 @@ bool IsCountStar(const TResultDataField& item) {
            (n.left->columnName == "*" || (n.left->columnName.empty() && n.left->name == "*"));
 }
 
-// Copies record `number` of `file` when it is in use.
-bool ReadRecord(TDataFile& file, uint32_t number, std::vector<uint8_t>& into) {
-    ReadScope read(file);
-    // Asking for the next record number would append a record.
-    if (number == 0 || number >= file.Header().nextRecordNumber) return false;
-    RecordPin record(file, file.GetRecord(number));
-    if (!record.get() || record->image.empty() || record->image[0] != kRecordInUse) return false;
-    into = record->image;
-    return true;
-}
-
 }  // namespace
 
 void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> working) {
@@ -172,19 +161,27 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
             RecordSet set;
             bool matched = false;
             if (candidates(k, set)) {
-                const uint32_t limit = static_cast<uint32_t>(set.size() * 8);
-                for (uint32_t n = 1; n <= limit && !aborted; ++n) {
-                    if (!HasRecord(set, n)) continue;
-                    if (!ReadRecord(*files[k], n, records[k])) continue;
+                TDataFile& file = *files[k];
+                // Asking for the next record number would append a record.
+                const uint32_t next = file.Header().nextRecordNumber;
+                std::vector<uint32_t> wanted;
+                ForEachRecord(set, [&](uint32_t n) {
+                    if (n < next) wanted.push_back(n);
+                });
+                file.ScanRecords(wanted, [&](uint32_t, const uint8_t* image) {
+                    if (aborted) return false;
+                    if (image[0] != kRecordInUse) return true;
+                    records[k].assign(image, image + file.ImageSize());
                     if (k == 0) {
                         ++visited;
                         report(visited, total == 0 ? 100 : static_cast<int>(std::lround(visited * 100.0 / total)));
-                        if (aborted) break;
+                        if (aborted) return false;
                     }
                     tables[k]->record = records[k].data();
                     matched = true;
                     visit(k + 1);
-                }
+                    return true;
+                });
             }
             // An outer link keeps the earlier rows that found no partner.
             if (!matched && !aborted && k > 0 && plan.outer[k]) {
