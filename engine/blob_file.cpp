@@ -167,6 +167,13 @@ void TBlobFile::Empty() {
     WriteHeader(false);
 }
 
+std::vector<std::pair<int64_t, std::size_t>> TBlobFile::PendingRegions(bool force) {
+    std::vector<std::pair<int64_t, std::size_t>> regions;
+    for (const TBlock* block : m_cache.DirtyBlocks()) regions.emplace_back(block->offset, m_blockSize);
+    if (force || m_headerChanged) regions.emplace_back(0, kBlobHeaderSize);
+    return regions;
+}
+
 void TBlobFile::Discard() {
     m_cache.Clear();
     m_openBlobs.clear();

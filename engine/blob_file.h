@@ -175,6 +175,8 @@ public:
     void Reload();
     // Forgets every unwritten change, reading nothing.
     void Discard();
+    // Offsets and lengths of what FlushBlocks and WriteHeader(force) would write.
+    std::vector<std::pair<int64_t, std::size_t>> PendingRegions(bool force);
 
 private:
     enum class ChainRead { Complete, ForeignOwner, LengthMismatch };

@@ -1,4 +1,5 @@
-// CRC-32 (the IEEE polynomial of zip and PNG) over byte ranges.
+// CRC-32C (Castagnoli) over byte ranges, with the SSE 4.2 instruction where
+// the processor has it.
 #pragma once
 
 #include <cstddef>

@@ -166,9 +166,9 @@ void TDataFile::OpenHandleRecovering() {
     }
     // A journal left by a writer that died is rolled back before anything is
     // read; one of a live writer is waited for.
-    if (TTableJournal::Exists(FileName())) TTableJournal::RecoverIfHot(FileName());
+    if (TTableJournal::MayBeHot(FileName())) TTableJournal::RecoverIfHot(FileName());
     // Every writer names the journal as this does; looking the name up once
-    // keeps the check before each read to one system call.
+    // keeps the check before each read free of directory scans.
     m_journalPath = TTableJournal::PathFor(FileName());
 }
 
@@ -242,12 +242,12 @@ void TDataFile::OpenChecked() {
     m_cache.SetCapacity(std::max<uint32_t>(capacity, 1));
     m_cache.SetImageSize(ImageSize());
     m_recoveryPending = false;
+    m_writesInJournal = 0;
     if (!ReadOnly()) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough());
 }
 
 void TDataFile::CloseFiles() {
     RollBackQuietly();  // a write still open here did not complete
-    m_spanStart = {};
     m_journalPath.clear();
     // Whatever is still unwritten belongs to no complete write.
     m_index->Discard();
@@ -271,6 +271,7 @@ void TDataFile::Close() {
     try {
         if (!ReadOnly()) {
             if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+            JournalPendingWrites(true, false);
             FlushAll(true);
             m_journal.Commit();
         }
@@ -304,6 +305,23 @@ void TDataFile::RollBackQuietly() noexcept {
     }
 }
 
+void TDataFile::JournalPendingWrites(bool includePinned, bool forceHeaders) {
+    std::vector<TTableJournal::Region> regions;
+    if (forceHeaders || m_headerChanged) regions.push_back({TTableJournal::kDataFile, 0, kDataHeaderSize});
+    for (const TRecord* record : m_cache.WritableDirty(includePinned)) {
+        regions.push_back({TTableJournal::kDataFile, RecordOffset(record->number), m_header.recordSize});
+    }
+    for (const auto& [offset, count] : m_index->PendingRegions(forceHeaders)) {
+        regions.push_back({TTableJournal::kIndexFile, offset, count});
+    }
+    if (m_blob) {
+        for (const auto& [offset, count] : m_blob->PendingRegions(forceHeaders)) {
+            regions.push_back({TTableJournal::kBlobFile, offset, count});
+        }
+    }
+    m_journal.Prepare(regions);
+}
+
 void TDataFile::ReloadAll(bool notify) {
     m_lastRunFirst = m_lastRunLast = 0;
     ReloadHeader();
@@ -313,9 +331,8 @@ void TDataFile::ReloadAll(bool notify) {
 }
 
 void TDataFile::RecoverIfHot() {
-    const bool journal = m_journalPath.empty() ? TTableJournal::Exists(FileName())
-                                               : ::access(m_journalPath.c_str(), F_OK) == 0;
-    if ((m_recoveryPending || journal) && TTableJournal::RecoverIfHot(FileName())) {
+    if ((m_recoveryPending || m_journal.HotJournalPossible(FileName(), m_journalPath)) &&
+        TTableJournal::RecoverIfHot(FileName())) {
         ReloadAll(true);
     }
     m_recoveryPending = false;

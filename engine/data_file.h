@@ -49,16 +49,15 @@ constexpr uint64_t kMaxDataBytes = 2000000000;
 constexpr uint32_t kReadRunBytes = 32767;
 // A read that does not continue the previous run takes this many records.
 constexpr uint32_t kJumpRunRecords = 4;
+// An exclusive table whose caches had to write to the disk writes
+// everything after this many further writes (or at close).
+constexpr int kExclusiveWritesPerFlush = 256;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
 // Changed pages each index keeps in its cache rather than write them back
 // early: during a batch of writes, and on an exclusive table.
 constexpr std::size_t kBatchPages = 4096;
 constexpr std::size_t kExclusivePages = 1024;
-// On an exclusive table a journal span that a write started goes on over
-// the writes that follow for this long, so that what is dirty is written
-// once for all of them.
-constexpr std::chrono::milliseconds kExclusiveSpan{1000};
 
 class TDataFile : public TFileHandler {
 public:
@@ -179,9 +178,7 @@ public:
     // shared table one write runs from the outermost BeginWrite to its
     // EndWrite; on an exclusive table, whose changes stay in the caches, from
     // the first change that reaches the disk to the next time everything is
-    // written (the end of the first write at least kExclusiveSpan after the
-    // journal started, or close): a crash loses at most that much of the
-    // exclusive session's work, never part of one write.
+    // written (kExclusiveWritesPerFlush writes later, or close).
     void BeginWrite();
     void EndWrite();
     // Ends a write left by an exception: on a shared table everything it
@@ -216,6 +213,9 @@ private:
     void OpenHandleRecovering();
     void RecoverIfHot();
     void ReloadAll(bool notify);
+    // Journals at once everything a flush is about to write (with
+    // `forceHeaders`, the three headers too); nothing when nothing is pending.
+    void JournalPendingWrites(bool includePinned, bool forceHeaders);
     void RollBackQuietly() noexcept;
     void ReleaseWriteLocks(std::exception_ptr failure);
     void ReleaseAllLocks();
@@ -254,8 +254,8 @@ private:
     std::function<void()> m_onTableChanged;
     TTableJournal m_journal;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
+    int m_writesInJournal = 0;       // exclusive: writes since the caches first wrote
     std::string m_journalPath;       // the journal's name, looked up at open
-    std::chrono::steady_clock::time_point m_spanStart{};  // exclusive: the live journal's first write end
 };
 
 // Keeps a record pinned for the scope.

@@ -163,17 +163,17 @@ void TDataFile::EndWrite() {
     if (m_writeDepth == 0) return;
     if (--m_writeDepth > 0) return;
     if (!UsesLocks()) {
-        // An exclusive table completes the write only once something reached
-        // the disk: then everything is written, so that the files agree.
-        if (!m_journal.Active() && !m_journal.Failed()) return;
+        // An exclusive table keeps its changes in the caches. Once some of
+        // them reached the disk (the caches needed room), the journal runs
+        // until everything is written, which is done after a number of writes,
+        // so that the cost is shared and a crash loses only those writes.
         if (!m_journal.Failed()) {
-            const auto now = std::chrono::steady_clock::now();
-            if (m_spanStart == std::chrono::steady_clock::time_point{}) m_spanStart = now;
-            if (now - m_spanStart < kExclusiveSpan) return;
+            if (!m_journal.Active() || ++m_writesInJournal < kExclusiveWritesPerFlush) return;
         }
-        m_spanStart = {};
+        m_writesInJournal = 0;
         try {
             if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+            JournalPendingWrites(true, false);
             FlushAll(true);
             m_journal.Commit();
         } catch (...) {
@@ -191,6 +191,7 @@ void TDataFile::EndWrite() {
         // Every header gets a new change count, so other users notice any change
         // with the first counter they compare and drop what they cached.
         if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+        JournalPendingWrites(false, true);
         FlushRecords();
         WriteHeader(true);
         m_index->FlushPages();

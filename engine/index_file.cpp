@@ -361,6 +361,15 @@ void TIndexFile::Reload() {
     DropCaches();
 }
 
+std::vector<std::pair<int64_t, std::size_t>> TIndexFile::PendingRegions(bool force) const {
+    std::vector<std::pair<int64_t, std::size_t>> regions;
+    for (const TPageCache& cache : m_caches) {
+        for (const TPage* page : cache.DirtyPages()) regions.emplace_back(page->Offset(), kPageSize);
+    }
+    if (force || m_headerChanged || !regions.empty()) regions.emplace_back(0, kIndexHeaderSize);
+    return regions;
+}
+
 void TIndexFile::Discard() {
     DiscardPages();
     m_headerChanged = false;

@@ -216,6 +216,8 @@ public:
     // Forgets every unwritten change (pages and header), reading nothing: a
     // close after a rollback writes nothing.
     void Discard();
+    // Offsets and lengths of what FlushPages and WriteHeader(force) would write.
+    std::vector<std::pair<int64_t, std::size_t>> PendingRegions(bool force) const;
 
     // Integrity check of one index: one line per problem, empty when sound.
     // Covers page types, entry counts (at least half the capacity below the

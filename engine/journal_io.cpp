@@ -72,6 +72,7 @@ void Truncate(int fd, int64_t length, const std::string& path) {
 }
 
 void ApplyRegions(int journal, const uint8_t* header, const std::string& dataPath) {
+    const uint32_t writeNumber = GetU32(header + 48);
     const std::string data = TFileHandler::ResolveCaseInsensitive(dataPath);
     const std::string paths[3] = {data, TFileHandler::ResolveCaseInsensitive(MakeTableFileName(data, ".IDX")),
                                   TFileHandler::ResolveCaseInsensitive(MakeTableFileName(data, ".BLB"))};
@@ -100,9 +101,12 @@ void ApplyRegions(int journal, const uint8_t* header, const std::string& dataPat
             if (file > 2 || fds[file] < 0 || offset < 0 || length > kMaxEntryLength) break;
             bytes.resize(length);
             if (ReadUpTo(journal, at + kJournalEntryHeaderSize, bytes.data(), length) < length) break;
-            uint32_t crc = Crc32(entry, 16);
+            uint8_t number[4];
+            PutU32(number, writeNumber);
+            uint32_t crc = Crc32(number, 4);
+            crc = Crc32(entry, 16, crc);
             crc = Crc32(bytes.data(), length, crc);
-            if (crc != GetU32(entry + 16)) break;  // torn: its change never happened
+            if (crc != GetU32(entry + 16)) break;  // torn, or an earlier write's
             WriteAll(fds[file], offset, bytes.data(), length, paths[file]);
             at += kJournalEntryHeaderSize + length;
         }
@@ -155,8 +159,8 @@ void ApplySwap(int journal, const uint8_t* header, const std::string& path) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeHeader(uint8_t kind, uint8_t present, const int64_t sizes[3], uint32_t bodyLength,
-                                  uint32_t bodyCrc) {
+std::vector<uint8_t> EncodeHeader(uint8_t kind, uint8_t present, const int64_t sizes[3], uint32_t writeNumber,
+                                  uint32_t bodyLength, uint32_t bodyCrc) {
     std::vector<uint8_t> h(kJournalHeaderSize, 0);
     std::memcpy(h.data(), kMagic, sizeof kMagic);
     PutU16(h.data() + 8, kVersion);
@@ -166,18 +170,27 @@ std::vector<uint8_t> EncodeHeader(uint8_t kind, uint8_t present, const int64_t s
     for (int f = 0; f < 3; ++f) PutI64(h.data() + 16 + 8 * f, sizes[f]);
     PutU32(h.data() + 40, bodyLength);
     PutU32(h.data() + 44, bodyCrc);
+    PutU32(h.data() + 48, writeNumber);
     PutU32(h.data() + 60, Crc32(h.data(), 60));
     return h;
 }
 
-void EncodeEntry(uint8_t* entry, uint8_t file, int64_t offset, uint32_t length) {
+void EncodeEntry(uint8_t* entry, uint8_t file, int64_t offset, uint32_t length, uint32_t writeNumber) {
     std::memset(entry, 0, kJournalEntryHeaderSize);
     entry[0] = file;
     PutI64(entry + 4, offset);
     PutU32(entry + 12, length);
-    uint32_t crc = Crc32(entry, 16);
+    uint8_t number[4];
+    PutU32(number, writeNumber);
+    uint32_t crc = Crc32(number, 4);
+    crc = Crc32(entry, 16, crc);
     crc = Crc32(entry + kJournalEntryHeaderSize, length, crc);
     PutU32(entry + 16, crc);
+}
+
+bool HeaderValid(const uint8_t* header) {
+    return std::memcmp(header, kMagic, sizeof kMagic) == 0 && GetU16(header + 8) == kVersion &&
+           Crc32(header, 60) == GetU32(header + 60);
 }
 
 std::vector<uint8_t> EncodeSwap(const std::vector<TTableJournal::SwapFile>& files) {
@@ -197,14 +210,29 @@ std::vector<uint8_t> EncodeSwap(const std::vector<TTableJournal::SwapFile>& file
     return body;
 }
 
-int CreateLocked(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseOsError(errno, path);
-    if (!Lock(fd, F_WRLCK, true)) {
-        ::close(fd);
-        RaiseEngineError(err::LockFailure, path);
+int OpenLocked(const std::string& path) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) RaiseOsError(errno, path);
+        if (!Lock(fd, F_WRLCK, true)) {
+            ::close(fd);
+            RaiseEngineError(err::LockFailure, path);
+        }
+        if (StillNamed(fd, path)) return fd;
+        ::close(fd);  // removed by its last user meanwhile: open the new one
     }
-    return fd;
+}
+
+bool TryLock(int fd) { return Lock(fd, F_WRLCK, false); }
+
+bool LockWait(int fd) { return Lock(fd, F_WRLCK, true); }
+
+void Unlock(int fd) noexcept { Lock(fd, F_UNLCK, false); }
+
+bool StillNamed(int fd, const std::string& path) {
+    struct stat mine, named;
+    return ::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::stat(path.c_str(), &named) == 0 &&
+           named.st_ino == mine.st_ino && named.st_dev == mine.st_dev;
 }
 
 int OpenHot(const std::string& path) {
@@ -217,10 +245,8 @@ int OpenHot(const std::string& path) {
         ::close(fd);
         RaiseEngineError(err::LockFailure, path);
     }
-    // A journal its writer removed while we waited is no longer ours to apply.
-    struct stat mine, named;
-    if (::fstat(fd, &mine) != 0 || mine.st_nlink == 0 || ::stat(path.c_str(), &named) != 0 ||
-        named.st_ino != mine.st_ino || named.st_dev != mine.st_dev) {
+    // A journal its last user removed while we waited is no longer ours to apply.
+    if (!StillNamed(fd, path)) {
         ::close(fd);
         return -1;
     }
@@ -257,18 +283,17 @@ void SyncFolderOf(const std::string& path) noexcept {
     ::close(fd);
 }
 
-void Apply(int fd, const std::string& path, const std::string& dataPath) {
+bool Apply(int fd, const std::string& path, const std::string& dataPath) {
     uint8_t header[kJournalHeaderSize];
-    if (ReadUpTo(fd, 0, header, sizeof header) < sizeof header) return;
-    if (std::memcmp(header, kMagic, sizeof kMagic) != 0 || GetU16(header + 8) != kVersion ||
-        Crc32(header, 60) != GetU32(header + 60)) {
-        return;  // never finished: nothing was changed under it
-    }
+    // Invalid: never finished (nothing was changed under it), or a write
+    // that completed.
+    if (ReadUpTo(fd, 0, header, sizeof header) < sizeof header || !HeaderValid(header)) return false;
     if (header[10] == kKindRegions) {
         ApplyRegions(fd, header, dataPath);
     } else if (header[10] == kKindSwap) {
         ApplySwap(fd, header, path);
     }
+    return true;
 }
 
 }  // namespace larch::journal_io

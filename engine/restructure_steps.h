@@ -53,6 +53,22 @@ void RebuildTable(std::unique_ptr<TDataFile> table, const TableDefinition& def, 
                   bool deleteOldFiles, const RestructureHandlers& handlers, const std::string& privateDir,
                   const TableFileOptions& options);
 
+// The three files of a table.
+struct TableFiles {
+    std::string data, index, blob;
+};
+TableFiles FilesOf(const std::string& dataPath);
+void DeleteTableQuietly(const TableFiles& files) noexcept;
+// In `privateDir` (else the current folder): the first five digits of the
+// thread's number, then a counter from 0, with ".DAT"; the first name whose
+// data file does not exist.
+std::string TemporaryTablePath(const std::string& privateDir);
+// Puts the new table's files in place of the old one's: the old files go to
+// their backup names (".DBK", ".IBK", ".BBK") or, with `deleteOldFiles`, to
+// names deleted at the end. Journaled: a crash at any step leaves the old
+// table, a failure rolls back before it propagates.
+void SwapInNewTable(const TableFiles& old, const TableFiles& fresh, bool deleteOldFiles);
+
 // Files by name: the spelling on disk is found ignoring case.
 bool FileExists(const std::string& path);
 // Deletes the file if it exists (9220 when that fails).

@@ -3,17 +3,20 @@
 //
 // Before a write first changes a region of the data, index or blob file, the
 // region's original bytes go to the journal; when the write is complete the
-// journal is removed. A journal that is still there when the table is next
-// opened, read or written belongs to a writer that died (or failed): its
-// regions are put back and the files cut to their original sizes, which
-// returns the table to the state before that write. The table files keep
-// their formats exactly; the journal exists only while a write is in
-// progress or after a crash.
+// journal's header is invalidated (zeroed). A journal with a valid header
+// that is found when the table is next opened, read or written belongs to a
+// writer that died (or failed): its regions are put back and the files cut
+// to their original sizes, which returns the table to the state before that
+// write. The table files keep their formats exactly. The journal file stays
+// (invalid) between the writes of a user that has the table open, so that a
+// write costs no file creation; the last user to close removes it.
 //
-// The writer holds an OFD write lock on byte 0 of the journal for as long as
-// the journal is live. Whoever finds a journal takes that lock first (waiting
-// for a live writer); a journal whose lock it gets and that is still linked
-// under its name is hot and is rolled back under the lock, then unlinked.
+// A writer holds an OFD write lock on byte 0 of the journal from the first
+// change of a write to its end. Whoever finds a valid header takes that lock
+// first (waiting for a live writer); a journal whose lock it gets, that is
+// still linked under its name and whose header is still valid is hot: it is
+// rolled back under the lock, then removed. Entries of earlier writes left
+// behind in the file carry another write's number and fail their CRC.
 //
 // File layout (all integers little-endian):
 //
@@ -28,9 +31,10 @@
 //   24     8     original size of the index file
 //   32     8     original size of the blob file (0 when absent)
 //   40     4     kind 2: length of the swap body that follows the header
-//   44     4     kind 2: CRC-32 of the swap body
-//   48     12    reserved, zero
-//   60     4     CRC-32 of bytes 0..59
+//   44     4     kind 2: CRC-32C of the swap body
+//   48     4     number of the write (random); every entry's CRC covers it
+//   52     8     reserved, zero
+//   60     4     CRC-32C of bytes 0..59
 //
 // Region entry (kind 1), any number of them after the header:
 //   offset width field
@@ -38,11 +42,12 @@
 //   1      3     reserved, zero
 //   4      8     file offset of the bytes
 //   12     4     length n
-//   16     4     CRC-32 of entry bytes 0..15 followed by the n data bytes
+//   16     4     CRC-32C of the write's number (4 bytes, as in the header),
+//                entry bytes 0..15 and the n data bytes
 //   20     n     the original bytes
 // Rolling back stops at the first entry that is short or fails its CRC: it
-// was being written when the writer died, so the change it guards was never
-// made.
+// was being written when the writer died (so the change it guards was never
+// made), or it is left from an earlier write.
 //
 // Swap body (kind 2): for each of the three files, in the order data, index,
 // blob:
@@ -80,7 +85,9 @@ public:
     // on; `durable` (ForceBufferFlush) makes the journal reach the disk
     // before the first change it guards, and its removal reach the disk too.
     void Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable);
-    // Lets the handlers write unguarded again; a live journal is left as it is.
+    // Lets the handlers write unguarded again and closes the journal,
+    // removing it when no other user is writing; a write still in progress
+    // is left on disk as it is.
     void Detach();
 
     // Called by a handler before it changes bytes or cuts the file: saves the
@@ -88,23 +95,39 @@ public:
     // the journal on the first call.
     void BeforeWrite(int file, int64_t offset, std::size_t count);
     void BeforeTruncate(int file, int64_t length);
+    // Saves at once the regions a flush is about to write, so that the
+    // journal is written (and synced) once for all of them.
+    struct Region {
+        int file;
+        int64_t offset;
+        std::size_t count;
+    };
+    void Prepare(const std::vector<Region>& regions);
     // A read, write, truncate or sync of a guarded file failed: what is
     // cached may be half-changed, so the write must be rolled back.
     void NoteFailure() { m_failed = true; }
 
-    // Whether a journal file is live for the current write.
-    bool Active() const { return m_fd >= 0; }
+    // Whether a write has started changing the files.
+    bool Active() const { return m_active; }
     bool Failed() const { return m_failed; }
-    // The write is complete: the journal is removed.
+    // The write is complete: the journal's header is invalidated.
     void Commit();
-    // Puts back what the current write changed and removes the journal.
-    // When that fails the journal stays on disk for the next user.
+    // Puts back what the current write changed and invalidates the journal.
+    // When that fails the journal stays valid on disk for the next user.
     void RollBack();
 
     // The journal's path for a table's data file (its spelling on disk).
     static std::string PathFor(const std::string& dataPath);
     // Whether a journal file exists beside the table.
     static bool Exists(const std::string& dataPath);
+    // Whether a journal with a valid header exists beside the table: one
+    // that may need rolling back.
+    static bool MayBeHot(const std::string& dataPath);
+    static bool MayBeHotAt(const std::string& journalPath);
+    // The same for the attached table, cheaper while this user keeps the
+    // journal open: a stat and a read of the header. `knownPath`, the
+    // journal's name looked up before (PathFor), spares the lookup.
+    bool HotJournalPossible(const std::string& dataPath, const std::string& knownPath = {}) const;
     // Rolls back a journal left by a writer that is gone; returns whether it
     // did (false: none, or it belonged to a live writer that has finished).
     // A hot journal beside files the process may not write raises 11013.
@@ -117,25 +140,34 @@ public:
         bool oldExists = false, freshExists = false;
     };
     // Writes (durably) and locks a swap journal before files are renamed;
-    // Commit removes it.
+    // Commit then removes it.
     void BeginSwap(const std::string& dataPath, const std::vector<SwapFile>& files);
 
 private:
     void Start();
-    void Append(const std::vector<uint8_t>& bytes);
+    // Writes what waits in m_pending (syncing it when durable).
+    void Append();
+    // Adds the original bytes of the regions not saved yet to m_pending.
     void Save(int file, int64_t from, int64_t to);
     bool MarkSaved(int file, uint64_t region);
     void Close() noexcept;
+    void EndWrite() noexcept;
+    void Invalidate();
 
     TFileHandler* m_files[3] = {nullptr, nullptr, nullptr};
     bool m_durable = false;
     bool m_failed = false;
     int m_fd = -1;
+    uint64_t m_fdInode = 0;  // the file m_fd is open on
+    bool m_active = false;
+    bool m_swap = false;
+    bool m_newFile = false;  // its name is not known to be on the disk yet
+    uint32_t m_writeNumber = 0;
     std::string m_path;
     int64_t m_end = 0;              // where the next entry goes
     int64_t m_originalSize[3] = {0, 0, 0};
     std::vector<uint64_t> m_saved[3];  // one bit per region saved in this write
-    std::vector<uint8_t> m_pending;    // the header, until the first entry goes with it
+    std::vector<uint8_t> m_pending;    // header and entries not written yet
 };
 
 }  // namespace larch

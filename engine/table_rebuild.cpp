@@ -19,34 +19,6 @@ namespace {
 // littered beyond reason).
 constexpr unsigned kMaxTemporaryNames = 100000;
 
-struct TableFiles {
-    std::string data, index, blob;
-};
-
-TableFiles FilesOf(const std::string& dataPath) {
-    return {dataPath, MakeTableFileName(dataPath, ".IDX"), MakeTableFileName(dataPath, ".BLB")};
-}
-
-void DeleteTableQuietly(const TableFiles& files) noexcept {
-    DeleteQuietly(files.data);
-    DeleteQuietly(files.index);
-    DeleteQuietly(files.blob);
-}
-
-// In `privateDir` (else the current folder): the first five digits of the
-// thread's number, then a counter from 0, with ".DAT"; the first name whose
-// data file does not exist.
-std::string TemporaryTablePath(const std::string& privateDir) {
-    std::string folder = privateDir.empty() ? std::filesystem::current_path().string() : privateDir;
-    if (folder.back() != '/') folder += '/';
-    const std::string thread = std::to_string(static_cast<long>(::syscall(SYS_gettid))).substr(0, 5);
-    for (unsigned counter = 0; counter < kMaxTemporaryNames; ++counter) {
-        std::string path = folder + thread + std::to_string(counter) + ".DAT";
-        if (!FileExists(path)) return path;
-    }
-    RaiseEngineError(err::UnknownOsError, folder + thread + ".DAT");
-}
-
 // For every old field, the position of the new field continuing it, or -1.
 std::vector<int> MapFields(const std::vector<FieldDescriptor>& old, const TableDefinition& def) {
     std::vector<int> map(old.size(), -1);
@@ -164,6 +136,32 @@ private:
     const RestructureHandlers& m_handlers;
 };
 
+}  // namespace
+
+TableFiles FilesOf(const std::string& dataPath) {
+    return {dataPath, MakeTableFileName(dataPath, ".IDX"), MakeTableFileName(dataPath, ".BLB")};
+}
+
+void DeleteTableQuietly(const TableFiles& files) noexcept {
+    DeleteQuietly(files.data);
+    DeleteQuietly(files.index);
+    DeleteQuietly(files.blob);
+}
+
+// In `privateDir` (else the current folder): the first five digits of the
+// thread's number, then a counter from 0, with ".DAT"; the first name whose
+// data file does not exist.
+std::string TemporaryTablePath(const std::string& privateDir) {
+    std::string folder = privateDir.empty() ? std::filesystem::current_path().string() : privateDir;
+    if (folder.back() != '/') folder += '/';
+    const std::string thread = std::to_string(static_cast<long>(::syscall(SYS_gettid))).substr(0, 5);
+    for (unsigned counter = 0; counter < kMaxTemporaryNames; ++counter) {
+        std::string path = folder + thread + std::to_string(counter) + ".DAT";
+        if (!FileExists(path)) return path;
+    }
+    RaiseEngineError(err::UnknownOsError, folder + thread + ".DAT");
+}
+
 // Moves the old files aside (to their backup names, or to names that are
 // deleted at the end), then the new files to the table's names. A swap
 // journal written first lets a crash at any step end in the old table; a
@@ -207,7 +205,6 @@ void SwapInNewTable(const TableFiles& old, const TableFiles& fresh, bool deleteO
     }
 }
 
-}  // namespace
 
 void RebuildTable(std::unique_ptr<TDataFile> table, const TableDefinition& def, const TableSettings& settings,
                   bool deleteOldFiles, const RestructureHandlers& handlers, const std::string& privateDir,

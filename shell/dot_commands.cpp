@@ -1,5 +1,5 @@
 // The shell's dot-commands: .tables, .schema, .create, .index, .empty,
-// .verify, .import, .export, .live, .timer and .help.
+// .verify, .repair, .import, .export, .live, .timer and .help.
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -11,6 +11,7 @@
 #include "engine/larch_scopes.h"
 #include "engine/larch_session.h"
 #include "engine/larch_table.h"
+#include "engine/table_repair.h"
 #include "engine/table_verify.h"
 #include "shell/csv_reader.h"
 #include "shell/csv_writer.h"
@@ -31,6 +32,7 @@ constexpr const char* kHelp =
     ".index TABLE NAME (FIELD;...) [UNIQUE] [NOCASE] [DESC]\n"
     ".empty TABLE                     delete every record\n"
     ".verify TABLE                    check the table's files\n"
+    ".repair TABLE                    rebuild a damaged table from its data file\n"
     ".import TABLE FILE               add the rows of a CSV file with a header line\n"
     ".export TABLE FILE               write the table as CSV\n"
     ".live on|off                     ask for live results of SELECT\n"
@@ -254,6 +256,11 @@ void RunDotCommand(ShellContext& context, const std::string& line) {
         if (problems.empty()) out << "ok\n";
         for (const std::string& problem : problems) out << problem << "\n";
         if (!problems.empty()) context.failed = true;
+    } else if (SameName(command, ".repair")) {
+        std::vector<std::string> words = Arguments(rest, 1, ".repair TABLE");
+        RepairReport report = RepairTable(context.folder + words[0], context.folder, TableFileOptions{});
+        for (const std::string& l : report.lines) out << l << "\n";
+        for (const std::string& copy : report.copies) out << "The original file is kept as " << copy << "\n";
     } else if (SameName(command, ".import")) {
         std::vector<std::string> words = Arguments(rest, 2, ".import TABLE FILE");
         Import(context, words[0], words[1]);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "engine/engine_error.h"
 #include "engine/larch_query.h"
 #include "shell/csv_writer.h"
 
@@ -33,6 +34,16 @@ void RunCommand(ShellContext& context, const ShellCommand& command) {
     try {
         if (command.dotCommand) RunDotCommand(context, command.text);
         else RunStatement(context, command.text);
+    } catch (const ELarchEngineError& e) {
+        context.failed = true;
+        context.out->flush();
+        *context.err << e.what() << "\n";
+        // A damaged table can be rebuilt from what its data file still holds.
+        const int code = e.ErrorCode();
+        if (code == err::HeaderCorrupt || code == err::RecordBuffersCorrupt || code == err::BlobBuffersCorrupt ||
+            code == err::IndexBuffersCorrupt) {
+            *context.err << "The table is damaged; .repair TABLE rebuilds it from its data file.\n";
+        }
     } catch (const std::exception& e) {
         context.failed = true;
         context.out->flush();

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "engine/engine_error.h"
+#include "engine/larch_session.h"
 #include "engine/file_faults.h"
 #include "engine/table_journal.h"
 #include "engine/table_verify.h"
@@ -27,17 +28,11 @@ namespace larch {
 namespace {
 
 using hollin::TFieldValue;
+using testing::ReadBytes;
 using testing::TestFolder;
 
 constexpr const char* kTableFiles[] = {"Hollin.DAT", "Hollin.IDX", "Hollin.BLB"};
 constexpr int kBaseRecords = 12;
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Memos long enough for chains of several blocks, on every other record.
 std::string NotesFor(int i) { return i % 2 ? std::string(600 + 90 * i, static_cast<char>('a' + i)) : ""; }
@@ -46,23 +41,11 @@ std::string NotesFor(int i) { return i % 2 ? std::string(600 + 90 * i, static_ca
 const std::vector<std::string>& BaseFiles() {
     static const std::vector<std::string> files = [] {
         TestFolder folder;
-        TLarchTable creator;
-        creator.SetDatabaseName(folder.path());
-        creator.SetTableName("Hollin.DAT");
-        testing::DefineEventTable(creator);
-        creator.CreateTable();
-        auto table = testing::EventCursor(folder.path());
-        table->Open();
+        std::vector<testing::EventRow> rows;
         for (int i = 0; i < kBaseRecords; ++i) {
-            table->Insert();
-            table->FieldByName("FirstName").SetAsString("P" + std::to_string(i));
-            table->FieldByName("LastName").SetAsString("L" + std::to_string(i));
-            table->FieldByName("Event").SetAsString("Birthday");
-            table->FieldByName("EventDate").SetAsDate(720000 + i);
-            table->FieldByName("Notes").SetAsString(NotesFor(i));
-            table->Post();
+            rows.push_back({"P" + std::to_string(i), "L" + std::to_string(i), NotesFor(i)});
         }
-        table->Close();
+        testing::CreateFilledEventTable(folder.path(), rows);
         std::vector<std::string> bytes;
         for (const char* name : kTableFiles) bytes.push_back(ReadBytes(folder / name));
         return bytes;
@@ -71,7 +54,7 @@ const std::vector<std::string>& BaseFiles() {
 }
 
 void InstallBase(const TestFolder& folder) {
-    for (std::size_t k = 0; k < 3; ++k) std::ofstream(folder / kTableFiles[k], std::ios::binary) << BaseFiles()[k];
+    for (std::size_t k = 0; k < 3; ++k) testing::WriteBytes(folder / kTableFiles[k], BaseFiles()[k]);
 }
 
 // The records as "first|last|notes" lines, sorted, and the integrity check's
@@ -111,6 +94,14 @@ void SetEvent(TLarchTable& table, const std::string& first, const std::string& l
 }
 
 void Restructure(const std::string& folder, bool flush, bool addIndex, uint32_t blockSize) {
+    // The temporary table of a rebuild goes to the private folder: a crash
+    // leaves it there, not in the current folder.
+    TLarchSession& session = TLarchSessionList::Instance().DefaultSession();
+    session.SetPrivateDir(folder);
+    struct Reset {
+        TLarchSession& session;
+        ~Reset() { session.SetPrivateDir(""); }
+    } reset{session};
     TLarchTable table;
     table.SetDatabaseName(folder);
     table.SetTableName("Hollin.DAT");
@@ -391,13 +382,15 @@ TEST(AtomicWrite, AWriterKilledAtRandomKeepsEveryFinishedOperation) {
             ASSERT_GE(reader, 0);
             if (reader == 0) ::_exit(RunReader(folder.path()));
         }
+        // The kill comes at a random moment after the first finished operation.
+        int finished = 0, last = -1;
+        if (::read(report[0], &last, sizeof last) == sizeof last) finished = last + 1;
         std::mt19937 random(seed);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 + random() % 120));
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 120));
         ::kill(writer, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(writer, &status, 0), writer);
         EXPECT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
-        int finished = 0, last = -1;
         while (::read(report[0], &last, sizeof last) == sizeof last) finished = last + 1;
         ::close(report[0]);
         if (reader > 0) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -191,6 +192,52 @@ TEST_F(Shell, DamagedTimesAndTimestampsPrintAsInvalid) {
         EXPECT_EQ(r.out, std::string("Seen,At\r\n(invalid timestamp),(invalid time)\r\nExpression\r\n\r\nSeen\r\n") +
                              (d.later ? "(invalid timestamp)\r\n" : ""));
     }
+}
+
+// The import of a large file killed at a random moment: the table opens and
+// passes the integrity check, and holds a whole number of the rows.
+TEST_F(Shell, AnImportKilledAtRandomLeavesASoundTable) {
+    RunLarch(folder, {"-c", ".create T (Id AUTOINC, Name STRING(20) NOT NULL, Note MEMO) PRIMARY (Id) INDEX ByName (Name)"});
+    std::string rows = "Name,Note\n";
+    for (int i = 0; i < 20000; ++i) rows += "N" + std::to_string(i * 7919 % 20011) + "," + std::string(i % 5 ? 0 : 300, 'm') + "\n";
+    WriteFile(folder / "rows.csv", rows);
+    for (int round = 0; round < 4; ++round) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            if (::chdir(folder.path().c_str()) != 0) ::_exit(127);
+            std::string program = LARCH_PATH, dot = ".", c = "-c", import = ".import T rows.csv";
+            char* argv[] = {program.data(), dot.data(), c.data(), import.data(), nullptr};
+            ::execv(program.c_str(), argv);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(50000 + 90000 * round));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        RunResult r = RunLarch(folder, {"-c", ".verify T"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.substr(0, 3), "ok\n") << "round " << round;
+    }
+}
+
+// A table that no longer opens points to .repair, which brings it back.
+TEST_F(Shell, ADamagedTableIsRepaired) {
+    RunLarch(folder, {"-c", ".create T (Id AUTOINC, Name STRING(20)) PRIMARY (Id)", "-c",
+                      "INSERT INTO T (Name) VALUES ('Ann')", "-c", "INSERT INTO T (Name) VALUES ('Bob')"});
+    WriteFile(folder / "T.DAT", ReadFile(folder / "T.DAT") + "torn");
+    RunResult r = RunLarch(folder, {"-c", "SELECT Name FROM T"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Larch Engine Error # 8961"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(".repair TABLE"), std::string::npos) << r.err;
+    r = RunLarch(folder, {"-c", ".repair T", "-c", ".verify T", "-c", "SELECT Name FROM T"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Kept 2 records", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("ok\nName\r\nAnn\r\nBob\r\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(folder / "T.DRP"));
 }
 
 struct FailureCase {

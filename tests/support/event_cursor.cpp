@@ -63,6 +63,27 @@ void DefineEventTable(TLarchTable& table, bool restructure) {
     }
 }
 
+void CreateFilledEventTable(const std::string& folder, const std::vector<EventRow>& rows) {
+    TLarchTable creator;
+    creator.SetDatabaseName(folder);
+    creator.SetTableName("Hollin.DAT");
+    DefineEventTable(creator);
+    creator.CreateTable();
+    auto table = EventCursor(folder);
+    table->SetExclusive(true);
+    table->Open();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        table->Insert();
+        table->FieldByName("FirstName").SetAsString(rows[i].firstName);
+        table->FieldByName("LastName").SetAsString(rows[i].lastName);
+        table->FieldByName("Event").SetAsString("Birthday");
+        table->FieldByName("EventDate").SetAsDate(720000 + static_cast<int32_t>(i));
+        table->FieldByName("Notes").SetAsString(rows[i].notes);
+        table->Post();
+    }
+    table->Close();
+}
+
 void AddEvent(TLarchTable& table, const std::string& firstName, const std::string& lastName,
               const std::string& event, int32_t eventDate) {
     table.Insert();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/larch_table.h"
 
@@ -16,6 +17,13 @@ std::unique_ptr<TLarchTable> EventCursor(const std::string& folder, const std::s
 // CreateTable, or (`restructure`) RestructureFieldDefs and
 // RestructureIndexDefs, fields numbered from 1, for RestructureTable.
 void DefineEventTable(TLarchTable& table, bool restructure = false);
+
+// Creates "<folder>/Hollin.DAT" from the program's definitions and posts one
+// "Birthday" event a row (event dates from 720000 on), exclusively.
+struct EventRow {
+    std::string firstName, lastName, notes;
+};
+void CreateFilledEventTable(const std::string& folder, const std::vector<EventRow>& rows);
 
 // Inserts and posts one event record.
 void AddEvent(TLarchTable& table, const std::string& firstName, const std::string& lastName,

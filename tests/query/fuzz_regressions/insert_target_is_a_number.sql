@@ -1,0 +1,1 @@
+INSERT INTO T (Name, 7) VALUES ('Zed', 1)

@@ -1,0 +1,1 @@
+UPDATE T SET '13/45/2001' = Age + 1 WHERE Name = 'Bob'
