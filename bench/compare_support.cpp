@@ -185,7 +185,11 @@ void WriteCsv(const std::string& larchCsv, const std::string& sqliteCsv, int row
 }
 
 const std::string& LarchShell() {
-    static const std::string path = LARCH_SHELL_PATH;
+    // LARCH_SHELL names another build of the shell (an older one, to compare).
+    static const std::string path = [] {
+        const char* other = std::getenv("LARCH_SHELL");
+        return other && *other ? std::string(other) : std::string(LARCH_SHELL_PATH);
+    }();
     return path;
 }
 

@@ -67,7 +67,8 @@ extern const char* const kSqliteCreate;
 // them, and as ISO dates for SQLite.
 void WriteCsv(const std::string& larchCsv, const std::string& sqliteCsv, int rows);
 
-// The two shell programs, and a command line run through /bin/sh.
+// The two shell programs (LARCH_SHELL in the environment names another
+// larch), and a command line run through /bin/sh.
 const std::string& LarchShell();
 const std::string& SqliteShell();  // empty when there is no sqlite3 program
 void Run(const std::string& command);

@@ -166,10 +166,10 @@ void TDataFile::OpenHandleRecovering() {
     }
     // A journal left by a writer that died is rolled back before anything is
     // read; one of a live writer is waited for.
-    if (TTableJournal::MayBeHot(FileName())) TTableJournal::RecoverIfHot(FileName());
     // Every writer names the journal as this does; looking the name up once
     // keeps the check before each read free of directory scans.
     m_journalPath = TTableJournal::PathFor(FileName());
+    if (TTableJournal::MayBeHotAt(m_journalPath)) TTableJournal::RecoverIfHot(FileName());
 }
 
 void TDataFile::OpenChecked() {
