@@ -61,8 +61,9 @@ public:
     TExpressionNode Evaluate(const TExpressionNode& n) {
         switch (n.nodeClass) {
             case node::Column: {
-                TExpressionNode r = n.ValueCopy();
-                if (m_provider && !IsStarColumn(n)) m_provider(n, r);
+                const bool provided = m_provider && !IsStarColumn(n);
+                TExpressionNode r = provided ? n.KindCopy() : n.ValueCopy();
+                if (provided) m_provider(n, r);
                 NormaliseBoolean(r);
                 return r;
             }

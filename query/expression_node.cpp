@@ -12,13 +12,18 @@ TExpressionNode TExpressionNode::ShallowCopy() const {
 }
 
 TExpressionNode TExpressionNode::ValueCopy() const {
+    TExpressionNode copy = KindCopy();
+    copy.value = value;
+    return copy;
+}
+
+TExpressionNode TExpressionNode::KindCopy() const {
     TExpressionNode copy;
     copy.nodeClass = nodeClass;
     copy.opCode = opCode;
     copy.indexVerdict = indexVerdict;
     copy.fieldNumber = fieldNumber;
     copy.sourceTable = sourceTable;
-    copy.value = value;
     copy.isNull = isNull;
     copy.isParameter = isParameter;
     copy.caseInsensitive = caseInsensitive;

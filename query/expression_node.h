@@ -141,6 +141,8 @@ struct TExpressionNode {
     // The same without the name texts either: kind, type and value, which
     // is all that evaluation works on (and no heap work per record).
     TExpressionNode ValueCopy() const;
+    // The same with a zero value buffer, for a value about to be loaded.
+    TExpressionNode KindCopy() const;
     // A deep copy of the whole tree.
     std::unique_ptr<TExpressionNode> Clone() const;
 
