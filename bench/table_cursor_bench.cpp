@@ -1,5 +1,6 @@
-// Benchmarks of the table cursor: Posts in shared and exclusive mode,
-// FindNearest by last name and a walk in first-name order.
+// Benchmarks of the table cursor: Posts in shared and exclusive mode, with
+// and without ForceBufferFlush, FindNearest by last name and a walk in
+// first-name order.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -45,34 +46,37 @@ const std::string& FilledFolder() {
     return folder;
 }
 
-void BM_PostShared(benchmark::State& state) {
+// Posts `count` events into a new table; shared, every Post is written before
+// its locks are released; with ForceBufferFlush every write reaches the disk.
+void Posts(benchmark::State& state, bool exclusive, bool flush, int count) {
     for (auto _ : state) {
         std::string folder = MakeFolder();
         testing::CreateEventTable(folder + "/Hollin.DAT");
         auto table = testing::EventCursor(folder);
-        table->Open();  // shared: every Post is written before its locks are released
-        PostEvents(*table, kPosts);
+        table->SetExclusive(exclusive);
+        table->SetForceBufferFlush(flush);
+        table->Open();
+        PostEvents(*table, count);
         table->Close();
         std::filesystem::remove_all(folder);
     }
-    state.counters["posts/s"] = benchmark::Counter(double(kPosts) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["posts/s"] = benchmark::Counter(double(count) * state.iterations(), benchmark::Counter::kIsRate);
 }
+
+// Fewer Posts where each one waits for the disk.
+constexpr int kFlushedPosts = 2000;
+
+void BM_PostShared(benchmark::State& state) { Posts(state, false, false, kPosts); }
 BENCHMARK(BM_PostShared)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_PostExclusive(benchmark::State& state) {
-    for (auto _ : state) {
-        std::string folder = MakeFolder();
-        testing::CreateEventTable(folder + "/Hollin.DAT");
-        auto table = testing::EventCursor(folder);
-        table->SetExclusive(true);
-        table->Open();
-        PostEvents(*table, kPosts);
-        table->Close();
-        std::filesystem::remove_all(folder);
-    }
-    state.counters["posts/s"] = benchmark::Counter(double(kPosts) * state.iterations(), benchmark::Counter::kIsRate);
-}
+void BM_PostExclusive(benchmark::State& state) { Posts(state, true, false, kPosts); }
 BENCHMARK(BM_PostExclusive)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_PostSharedFlushed(benchmark::State& state) { Posts(state, false, true, kFlushedPosts); }
+BENCHMARK(BM_PostSharedFlushed)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_PostExclusiveFlushed(benchmark::State& state) { Posts(state, true, true, kFlushedPosts); }
+BENCHMARK(BM_PostExclusiveFlushed)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_FindNearestByLastName(benchmark::State& state) {
     auto table = testing::EventCursor(FilledFolder(), "LastName");

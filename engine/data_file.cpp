@@ -269,12 +269,7 @@ void TDataFile::Close() {
         return;
     }
     try {
-        if (!ReadOnly()) {
-            if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
-            JournalPendingWrites(true, false);
-            FlushAll(true);
-            m_journal.Commit();
-        }
+        CompleteWrites();
     } catch (...) {
         CloseFiles();
         throw;
@@ -284,6 +279,24 @@ void TDataFile::Close() {
 
 void TDataFile::SetBatch(bool on) {
     m_index->SetBatchPages(on ? kBatchPages : Exclusive() ? kExclusivePages : 0);
+}
+
+void TDataFile::CompleteWrites() {
+    if (ReadOnly() || m_writeDepth > 0) return;
+    try {
+        if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
+        JournalPendingWrites(true, false);
+        FlushAll(true);
+        m_journal.Commit();
+    } catch (...) {
+        RollBackQuietly();
+        try {
+            ReloadAll(true);
+        } catch (...) {
+        }
+        throw;
+    }
+    m_writesInJournal = 0;
 }
 
 void TDataFile::Abandon() {

@@ -149,6 +149,10 @@ public:
     void WriteHeader(bool force);
     // Records, header, index pages and header, blob blocks and header.
     void FlushAll(bool includePinned = false);
+    // Outside a write: writes everything dirty as one journaled write, so
+    // that the files on disk hold the table's state when it returns (an
+    // exclusive table otherwise writes at close). A failure rolls back.
+    void CompleteWrites();
     // Deletes every record (exclusive only: 10253; not read-only: 11013).
     void Empty();
     // Re-reads the header and drops every cached record.

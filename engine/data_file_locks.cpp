@@ -171,19 +171,7 @@ void TDataFile::EndWrite() {
             if (!m_journal.Active() || ++m_writesInJournal < kExclusiveWritesPerFlush) return;
         }
         m_writesInJournal = 0;
-        try {
-            if (m_journal.Failed()) RaiseEngineError(err::WriteError, FileName());
-            JournalPendingWrites(true, false);
-            FlushAll(true);
-            m_journal.Commit();
-        } catch (...) {
-            RollBackQuietly();
-            try {
-                ReloadAll(true);
-            } catch (...) {
-            }
-            throw;
-        }
+        CompleteWrites();
         return;
     }
     std::exception_ptr failure;

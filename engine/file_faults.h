@@ -22,4 +22,10 @@ void SetFileFaultHook(FileFaultHook hook);
 // The hook's answer, 0 when none is installed.
 int CheckFileFault(FileOp op, const std::string& path, std::size_t& count);
 
+// Writes `count` bytes at `offset` of `fd` (the file `path`) through the
+// seam, retrying short and interrupted writes; false when it failed. Each
+// write() call is counted in `calls` when given.
+bool WriteThroughSeam(int fd, int64_t offset, const void* data, std::size_t count, const std::string& path,
+                      uint64_t* calls = nullptr);
+
 }  // namespace larch

@@ -288,19 +288,7 @@ void TFileHandler::WriteAt(int64_t offset, const void* buffer, std::size_t count
     if (!IsOpen()) RaiseEngineError(err::InvalidHandle, m_fileName);
     if (m_readOnly) RaiseEngineError(err::AccessDenied, m_fileName);
     if (m_journal) m_journal->BeforeWrite(m_journalFile, offset, count);
-    std::size_t allowed = count;
-    const int fault = CheckFileFault(FileOp::Write, m_fileName, allowed);
-    const std::size_t target = fault != 0 ? std::min(allowed, count) : count;
-    std::size_t done = 0;
-    const char* in = static_cast<const char*>(buffer);
-    while (done < target) {
-        ++m_writeCalls;
-        ssize_t n = ::pwrite(m_fd, in + done, target - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Fail(err::WriteError);
-        done += static_cast<std::size_t>(n);
-    }
-    if (fault != 0) Fail(err::WriteError);
+    if (!WriteThroughSeam(m_fd, offset, buffer, count, m_fileName, &m_writeCalls)) Fail(err::WriteError);
 }
 
 void TFileHandler::Truncate(int64_t length) {

@@ -237,9 +237,18 @@ bool StillNamed(int fd, const std::string& path) {
 
 int OpenHot(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return -1;
     if (fd < 0) {
-        if (errno == ENOENT) return -1;
-        RaiseEngineError(err::AccessDenied, path);
+        // A user who may only read waits for a live writer like everyone,
+        // and is refused only when the journal is still valid after that.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        uint8_t header[kJournalHeaderSize];
+        const bool hot = Lock(fd, F_RDLCK, true) && StillNamed(fd, path) &&
+                         ReadUpTo(fd, 0, header, sizeof header) == sizeof header && HeaderValid(header);
+        ::close(fd);
+        if (hot) RaiseEngineError(err::AccessDenied, path);
+        return -1;
     }
     if (!Lock(fd, F_WRLCK, true)) {
         ::close(fd);
@@ -254,18 +263,7 @@ int OpenHot(const std::string& path) {
 }
 
 void WriteAll(int fd, int64_t offset, const void* data, std::size_t count, const std::string& path) {
-    std::size_t allowed = count;
-    const int fault = CheckFileFault(FileOp::Write, path, allowed);
-    const std::size_t target = fault != 0 ? std::min(allowed, count) : count;
-    std::size_t done = 0;
-    const char* in = static_cast<const char*>(data);
-    while (done < target) {
-        ssize_t n = ::pwrite(fd, in + done, target - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) RaiseEngineError(err::WriteError, path);
-        done += static_cast<std::size_t>(n);
-    }
-    if (fault != 0) RaiseEngineError(err::WriteError, path);
+    if (!WriteThroughSeam(fd, offset, data, count, path)) RaiseEngineError(err::WriteError, path);
 }
 
 void Sync(int fd, const std::string& path) {

@@ -223,6 +223,7 @@ void TLarchTable::EmptyTable() {
             DataFile()->Empty();
             write.Finish();
         }
+        DataFile()->CompleteWrites();
         m_hasRange = false;
         FiltersTableChanged();
         IndexFile().SelectIndex(ActiveSlot());

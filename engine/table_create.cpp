@@ -8,6 +8,17 @@ namespace larch {
 
 TableSettings CreateTableSettings() { return TableSettings{}; }
 
+TableSettings SettingsOfTable(const DataHeader& header) {
+    TableSettings settings;
+    settings.language = header.language;
+    settings.sublanguage = header.sublanguage;
+    settings.settingOne = header.settingOne;
+    settings.settingTwo = header.settingTwo;
+    settings.description = header.description;
+    settings.blobBlockSize = header.blobBlockSize;
+    return settings;
+}
+
 void PrepareExclusive(TDataFile& file, const std::string& dataPath, const TableFileOptions& options) {
     file.SetExclusive(true);
     file.SetReadOnly(false);

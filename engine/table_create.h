@@ -20,6 +20,9 @@ struct TableFileOptions {
 // The settings CreateTable fixes: language 0, sublanguage 0, setting one 1,
 // setting two 0, not encrypted, no password, no description, 512-byte blocks.
 TableSettings CreateTableSettings();
+// The settings an existing table keeps, as its data header holds them
+// (language, sublanguage, the two settings, description, blob block size).
+TableSettings SettingsOfTable(const DataHeader& header);
 
 // Writes a new table at `dataPath` (its ".DAT" name through
 // MakeTableFileName; index ".IDX" and blob ".BLB" beside it), replacing any

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "engine/engine_error.h"
 #include "engine/record_fields.h"
@@ -118,14 +119,28 @@ public:
         const int64_t start =
             static_cast<int64_t>(kDataHeaderSize) + int64_t{m_source.header.fieldCount} * kFieldDescriptorSize;
         const uint32_t size = m_source.header.recordSize;
+        auto read = [&](uint32_t number, std::vector<uint8_t>& image) {
+            image.assign(m_target.ImageSize(), 0);
+            m_data.ReadAt(start + int64_t{number - 1} * size, image.data(), size);
+            return image[0] == kRecordInUse;
+        };
+        // A record ID given twice (or never) gets a new one above them all.
+        std::vector<uint8_t> image;
+        for (uint32_t number = 1; number <= m_source.records; ++number) {
+            if (read(number, image)) m_freeId = std::max(m_freeId, RecordId(image.data()));
+        }
         uint32_t strange = 0;
         for (uint32_t number = 1; number <= m_source.records; ++number) {
-            std::vector<uint8_t> image(m_target.ImageSize(), 0);
-            m_data.ReadAt(start + int64_t{number - 1} * size, image.data(), size);
-            if (image[0] == kRecordDeleted) continue;
-            if (image[0] != kRecordInUse) {
-                ++strange;
+            if (!read(number, image)) {
+                if (image[0] != kRecordDeleted) ++strange;
                 continue;
+            }
+            const uint32_t id = RecordId(image.data());
+            if (id == 0 || !m_usedIds.insert(id).second) {
+                SetRecordId(image.data(), ++m_freeId);
+                m_usedIds.insert(m_freeId);
+                Lost(m_idLines, "A record with ID " + std::to_string(id) + " whose ID was used before got ID " +
+                                    std::to_string(m_freeId) + ".");
             }
             Copy(number, image);
         }
@@ -133,7 +148,7 @@ public:
             Note(m_report, std::to_string(strange) + " record slots were neither in use nor deleted; they were dropped.");
         }
         DataHeader& header = m_target.MutableHeader();
-        header.lastRecordId = std::max(m_source.header.lastRecordId, m_highestId);
+        header.lastRecordId = std::max({m_source.header.lastRecordId, m_highestId, m_freeId});
     }
 
 private:
@@ -196,19 +211,10 @@ private:
     TDataFile& m_target;
     RepairReport& m_report;
     uint32_t m_highestId = 0;
-    int m_blobLines = 0, m_recordLines = 0;
+    uint32_t m_freeId = 0;  // the highest record ID found, then the last one given out
+    std::set<uint32_t> m_usedIds;
+    int m_blobLines = 0, m_recordLines = 0, m_idLines = 0;
 };
-
-TableSettings SettingsOf(const DataHeader& h) {
-    TableSettings settings;
-    settings.language = h.language;
-    settings.sublanguage = h.sublanguage;
-    settings.settingOne = h.settingOne;
-    settings.settingTwo = h.settingTwo;
-    settings.description = h.description;
-    settings.blobBlockSize = h.blobBlockSize;
-    return settings;
-}
 
 void KeepCopies(const TableFiles& old, RepairReport& report) {
     const std::string names[3] = {old.data, old.index, old.blob};
@@ -250,7 +256,7 @@ RepairReport RepairTable(const std::string& dataPath, const std::string& private
         {
             TDataFile creator;
             PrepareExclusive(creator, fresh.data, options);
-            creator.CreateTable(source.fields, source.primary, source.secondaries, SettingsOf(source.header));
+            creator.CreateTable(source.fields, source.primary, source.secondaries, SettingsOfTable(source.header));
         }
         TDataFile target;
         PrepareExclusive(target, fresh.data, options);

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -221,7 +222,11 @@ void RunTableFiles(const uint8_t* data, std::size_t size) {
     table.SetDatabaseName(folder);
     table.SetTableName("M.DAT");
     table.Open();
-    if (!VerifyTable(*table.DataFile()).empty()) std::abort();
+    const std::vector<std::string> problems = VerifyTable(*table.DataFile());
+    if (!problems.empty()) {
+        std::fprintf(stderr, "repaired table is not sound: %s\n", problems.front().c_str());
+        std::abort();
+    }
     ReadAll(table);
 }
 

@@ -290,14 +290,8 @@ void AddIndex(const std::string& name, const IndexClause& added, const std::stri
     }
     // The table keeps its own settings.
     const DataHeader& header = table.DataFile()->Header();
-    TableSettings settings;
-    settings.language = header.language;
-    settings.sublanguage = header.sublanguage;
-    settings.settingOne = header.settingOne;
-    settings.settingTwo = header.settingTwo;
-    settings.description = header.description;
+    TableSettings settings = SettingsOfTable(header);
     if (header.encrypted) throw std::runtime_error("an encrypted table cannot be given an index here");
-    if (TBlobFile* blob = table.DataFile()->Blob()) settings.blobBlockSize = blob->BlockSize();
     table.Close();
     table.SetReadOnly(false);
 

@@ -286,6 +286,40 @@ TEST(AtomicWrite, ACrashAtAnyWriteLeavesTheOldOrTheNewTable) {
     }
 }
 
+// With ForceBufferFlush every journal entry is on the disk before the table
+// file it guards is changed, and the write's end is on the disk too.
+TEST(AtomicWrite, WithForceBufferFlushTheJournalIsSyncedBeforeTheTableChanges) {
+    TestFolder folder;
+    InstallBase(folder);
+    struct Step {
+        FileOp op;
+        bool journal;
+    };
+    std::vector<Step> steps;
+    SetFileFaultHook([&](FileOp op, const std::string& path, std::size_t&) {
+        if (op != FileOp::Read && InFolder(path, folder)) steps.push_back({op, path.ends_with(".JNL")});
+        return 0;
+    });
+    for (const char* name : {"insert", "edit", "delete"}) {
+        for (const Operation& op : kOperations) {
+            if (std::string(op.name) == name) op.run(folder.path(), true);
+        }
+    }
+    SetFileFaultHook(nullptr);
+    bool unsynced = false;
+    int tableWrites = 0;
+    for (const Step& step : steps) {
+        if (step.journal && step.op == FileOp::Write) unsynced = true;
+        if (step.journal && step.op == FileOp::Sync) unsynced = false;
+        if (!step.journal && step.op == FileOp::Write) {
+            EXPECT_FALSE(unsynced) << "a table write before the journal was synced";
+            ++tableWrites;
+        }
+    }
+    EXPECT_FALSE(unsynced) << "the end of the write was not synced";
+    EXPECT_GT(tableWrites, 0);
+}
+
 // ---- a writer killed at a random moment
 
 // Operation i of the killing test: two inserts, an edit of the newest record
