@@ -11,6 +11,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
+#include "engine/larch_scopes.h"
 #include "dataset/date_time.h"
 #include "dataset/field_defs.h"
 #include "engine/record_fields.h"
@@ -434,27 +435,6 @@ TRecord* TDataFile::ReadRun(uint32_t number, ReadDirection direction) {
     return record;
 }
 
-namespace {
-
-// Read locks for one disk read of a scan; nested in the caller's, if any.
-class ScanReadLock {
-public:
-    explicit ScanReadLock(TDataFile& file) : m_file(file) { m_file.BeginRead(); }
-    ~ScanReadLock() {
-        try {
-            m_file.EndRead();
-        } catch (...) {
-        }
-    }
-    ScanReadLock(const ScanReadLock&) = delete;
-    ScanReadLock& operator=(const ScanReadLock&) = delete;
-
-private:
-    TDataFile& m_file;
-};
-
-}  // namespace
-
 void TDataFile::ScanRecords(const std::vector<uint32_t>& wanted,
                             const std::function<bool(uint32_t, const uint8_t*)>& visit) {
     if (wanted.empty()) return;
@@ -464,7 +444,7 @@ void TDataFile::ScanRecords(const std::vector<uint32_t>& wanted,
     // Fewer than one wanted record in 32: reading whole runs would not pay.
     if (m_header.computedAreaSize != 0 || wanted.size() * 32 < span) {
         for (uint32_t n : wanted) {
-            std::optional<ScanReadLock> lock;
+            std::optional<ReadScope> lock;
             if (!IsCached(n)) lock.emplace(*this);
             if (n >= m_header.nextRecordNumber) continue;  // gone after a change check
             RecordPin record(*this, GetRecord(n));
@@ -479,7 +459,7 @@ void TDataFile::ScanRecords(const std::vector<uint32_t>& wanted,
         std::size_t got = 0;
         std::vector<TRecord*> dirty;
         {
-            ScanReadLock lock(*this);
+            ReadScope lock(*this);  // the read locks come with the disk read
             if (first >= m_header.nextRecordNumber) return;  // gone after a change check
             const uint32_t count = std::min(runRecords, m_header.nextRecordNumber - first);
             got = ReadAt(RecordOffset(first), buffer.data(), std::size_t{count} * recordSize, ShortReadsAllowed());
