@@ -57,17 +57,25 @@ uint32_t CountRecords(const RecordSet& set) {
 }
 
 void IntersectWith(RecordSet& a, const RecordSet& b) {
-    for (std::size_t i = 0; i < a.size(); ++i) a[i] &= i < b.size() ? b[i] : 0;
+    const std::size_t n = std::min(a.size(), b.size());
+    uint8_t* out = a.data();
+    const uint8_t* in = b.data();
+    for (std::size_t i = 0; i < n; ++i) out[i] &= in[i];
+    std::fill(a.begin() + static_cast<std::ptrdiff_t>(n), a.end(), uint8_t{0});
 }
 
 void UniteWith(RecordSet& a, const RecordSet& b) {
     if (b.size() > a.size()) a.resize(b.size(), 0);
-    for (std::size_t i = 0; i < b.size(); ++i) a[i] |= b[i];
+    uint8_t* out = a.data();
+    const uint8_t* in = b.data();
+    for (std::size_t i = 0; i < b.size(); ++i) out[i] |= in[i];
 }
 
 void SubtractFrom(RecordSet& a, const RecordSet& b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) a[i] &= static_cast<uint8_t>(~b[i]);
+    const std::size_t n = std::min(a.size(), b.size());
+    uint8_t* out = a.data();
+    const uint8_t* in = b.data();
+    for (std::size_t i = 0; i < n; ++i) out[i] &= static_cast<uint8_t>(~in[i]);
 }
 
 void ForEachRecord(const RecordSet& set, const std::function<void(uint32_t)>& visit) {
