@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
+
+#include <unistd.h>
 
 #include "engine/byte_order.h"
 #include "engine/engine_error.h"
+#include "engine/larch_scopes.h"
 #include "dataset/date_time.h"
 #include "dataset/field_defs.h"
 #include "engine/record_fields.h"
@@ -163,7 +167,10 @@ void TDataFile::OpenHandleRecovering() {
     }
     // A journal left by a writer that died is rolled back before anything is
     // read; one of a live writer is waited for.
-    if (TTableJournal::MayBeHot(FileName())) TTableJournal::RecoverIfHot(FileName());
+    // Every writer names the journal as this does; looking the name up once
+    // keeps the check before each read free of directory scans.
+    m_journalPath = TTableJournal::PathFor(FileName());
+    if (TTableJournal::MayBeHotAt(m_journalPath)) TTableJournal::RecoverIfHot(FileName());
 }
 
 void TDataFile::OpenChecked() {
@@ -202,6 +209,7 @@ void TDataFile::OpenChecked() {
     m_index->SetDataFileName(FileName());
     m_index->SetFields(&m_fields);
     m_index->Open();
+    SetBatch(false);
     if (blobFields > 0) {
         m_blob = std::make_unique<TBlobFile>();
         m_blob->SetExclusive(Exclusive());
@@ -241,6 +249,7 @@ void TDataFile::OpenChecked() {
 
 void TDataFile::CloseFiles() {
     RollBackQuietly();  // a write still open here did not complete
+    m_journalPath.clear();
     // Whatever is still unwritten belongs to no complete write.
     m_index->Discard();
     if (m_blob) m_blob->Discard();
@@ -267,6 +276,10 @@ void TDataFile::Close() {
         throw;
     }
     CloseFiles();
+}
+
+void TDataFile::SetBatch(bool on) {
+    m_index->SetBatchPages(on ? kBatchPages : Exclusive() ? kExclusivePages : 0);
 }
 
 void TDataFile::CompleteWrites() {
@@ -332,7 +345,8 @@ void TDataFile::ReloadAll(bool notify) {
 }
 
 void TDataFile::RecoverIfHot() {
-    if ((m_recoveryPending || m_journal.HotJournalPossible(FileName())) && TTableJournal::RecoverIfHot(FileName())) {
+    if ((m_recoveryPending || m_journal.HotJournalPossible(FileName(), m_journalPath)) &&
+        TTableJournal::RecoverIfHot(FileName())) {
         ReloadAll(true);
     }
     m_recoveryPending = false;
@@ -419,6 +433,56 @@ TRecord* TDataFile::ReadRun(uint32_t number, ReadDirection direction) {
     TRecord* record = m_cache.Find(number);
     if (!record) RaiseEngineError(err::RecordBuffersCorrupt, FileName());
     return record;
+}
+
+void TDataFile::ScanRecords(const std::vector<uint32_t>& wanted,
+                            const std::function<bool(uint32_t, const uint8_t*)>& visit) {
+    if (wanted.empty()) return;
+    const uint32_t recordSize = m_header.recordSize;
+    const uint32_t runRecords = std::max<uint32_t>(kReadRunBytes / recordSize, 1);
+    const uint64_t span = uint64_t{wanted.back()} - wanted.front() + 1;
+    // Fewer than one wanted record in 32: reading whole runs would not pay.
+    if (m_header.computedAreaSize != 0 || wanted.size() * 32 < span) {
+        for (uint32_t n : wanted) {
+            std::optional<ReadScope> lock;
+            if (!IsCached(n)) lock.emplace(*this);
+            if (n >= m_header.nextRecordNumber) continue;  // gone after a change check
+            RecordPin record(*this, GetRecord(n));
+            if (!visit(n, record->image.data())) return;
+        }
+        return;
+    }
+    std::vector<uint8_t> buffer(std::size_t{runRecords} * recordSize);
+    std::size_t at = 0;
+    while (at < wanted.size()) {
+        const uint32_t first = wanted[at];
+        std::size_t got = 0;
+        std::vector<TRecord*> dirty;
+        {
+            ReadScope lock(*this);  // the read locks come with the disk read
+            if (first >= m_header.nextRecordNumber) return;  // gone after a change check
+            const uint32_t count = std::min(runRecords, m_header.nextRecordNumber - first);
+            got = ReadAt(RecordOffset(first), buffer.data(), std::size_t{count} * recordSize, ShortReadsAllowed());
+            // Changed records are newer than the file; clean cached ones are the same.
+            dirty = m_cache.WritableDirty(true);
+        }
+        const uint32_t complete = static_cast<uint32_t>(got / recordSize);
+        if (complete == 0) RaiseEngineError(err::ReadError, FileName());
+        std::size_t nextDirty = 0;
+        for (; at < wanted.size() && wanted[at] < first + complete; ++at) {
+            const uint32_t n = wanted[at];
+            while (nextDirty < dirty.size() && dirty[nextDirty]->number < n) ++nextDirty;
+            const uint8_t* image = nullptr;
+            if (nextDirty < dirty.size() && dirty[nextDirty]->number == n) {
+                image = dirty[nextDirty]->image.data();
+            } else {
+                uint8_t* stored = buffer.data() + std::size_t{n - first} * recordSize;
+                if (stored[0] == kRecordInUse) PutU32(stored + 1, n);  // as a cached copy holds it
+                image = stored;
+            }
+            if (!visit(n, image)) return;
+        }
+    }
 }
 
 void TDataFile::FlushRecords(bool includePinned) {

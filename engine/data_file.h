@@ -9,6 +9,7 @@
 // The file holds exactly next record number − 1 records.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -53,6 +54,10 @@ constexpr uint32_t kJumpRunRecords = 4;
 constexpr int kExclusiveWritesPerFlush = 256;
 // The record cache holds about this many bytes of records.
 constexpr uint32_t kRecordCacheBytes = 131070;
+// Changed pages each index keeps in its cache rather than write them back
+// early: during a batch of writes, and on an exclusive table.
+constexpr std::size_t kBatchPages = 4096;
+constexpr std::size_t kExclusivePages = 1024;
 
 class TDataFile : public TFileHandler {
 public:
@@ -102,6 +107,19 @@ public:
     // gives null; n = next record number appends a new record; beyond it 8710.
     TRecord* GetRecord(uint32_t number, ReadDirection direction = ReadDirection::Forward);
     void Unpin(TRecord* record);
+    // Whether record n is in the record cache (no disk read needed for it).
+    bool IsCached(uint32_t number) const { return m_cache.Contains(number); }
+
+    // Calls `visit` with the number and image of each record of `wanted`
+    // (ascending record numbers, all below the next record number) until it
+    // returns false, reading the file in runs of up to kReadRunBytes without
+    // caching what it reads; a record changed in the cache is visited as
+    // cached. Sparse sets go through GetRecord. The read locks and change
+    // check come with each disk read (BeginRead), as for a cursor. Images
+    // carry the computed area only when cached, so tables with one always
+    // take the GetRecord path.
+    void ScanRecords(const std::vector<uint32_t>& wanted,
+                     const std::function<bool(uint32_t number, const uint8_t* image)>& visit);
 
     // The record number an insert will use: the free-record head, or the next
     // record number (always the latter without a primary index).
@@ -164,7 +182,7 @@ public:
     // shared table one write runs from the outermost BeginWrite to its
     // EndWrite; on an exclusive table, whose changes stay in the caches, from
     // the first change that reaches the disk to the next time everything is
-    // written (the end of a write that found the journal started, or close).
+    // written (kExclusiveWritesPerFlush writes later, or close).
     void BeginWrite();
     void EndWrite();
     // Ends a write left by an exception: on a shared table everything it
@@ -173,6 +191,9 @@ public:
     // last complete write), the caches holding the table's state otherwise.
     void AbortWrite();
     bool InWrite() const { return m_writeDepth > 0; }
+    // A batch of writes (BatchWriteScope) lets the index caches keep more
+    // changed pages, written once at the batch's end.
+    void SetBatch(bool on);
     // Record lock of record n (10258 after LockRetryCount retries).
     void LockRecord(uint32_t number);
     void UnlockRecord(uint32_t number);
@@ -238,6 +259,7 @@ private:
     TTableJournal m_journal;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
     int m_writesInJournal = 0;       // exclusive: writes since the caches first wrote
+    std::string m_journalPath;       // the journal's name, looked up at open
 };
 
 // Keeps a record pinned for the scope.

@@ -257,7 +257,25 @@ std::vector<uint8_t> TIndexFile::InUseBitmap(uint32_t nextRecordNumber) {
     std::vector<uint8_t> bitmap(nextRecordNumber == 0 ? 1 : (nextRecordNumber - 1) / 8 + 1, 0);
     uint32_t total = KeyCount(kSysDeletedSlot);
     if (total == 0) return bitmap;
-    // Keys of records in use (status 0) sort first.
+    // Keys of records in use (status 0) sort first, then those of deleted
+    // slots. With one key per slot, as it should be, only the deleted ones
+    // need visiting: every other slot is in use.
+    if (nextRecordNumber > 0 && total == nextRecordNumber - 1) {
+        std::vector<uint8_t> firstDeleted(KeyLengthOf(kSysDeletedSlot), 0);
+        firstDeleted[0] = 1;
+        const uint32_t inUse = CountLess(kSysDeletedSlot, firstDeleted.data(), nullptr);
+        std::fill(bitmap.begin(), bitmap.end(), 0xFF);
+        const uint32_t spare = static_cast<uint32_t>(bitmap.size() * 8) - total;  // bits past the last slot
+        if (spare > 0) bitmap.back() = static_cast<uint8_t>(0xFFu >> spare);
+        if (inUse < total) {
+            ForEachRecordAt(kSysDeletedSlot, inUse + 1, total, [&](uint32_t record) {
+                if (record >= 1 && record < nextRecordNumber) {
+                    bitmap[(record - 1) / 8] &= static_cast<uint8_t>(~(1u << ((record - 1) % 8)));
+                }
+            });
+        }
+        return bitmap;
+    }
     Location at = LocateByPosition(kSysDeletedSlot, 1);
     std::vector<uint8_t> key;
     for (;;) {

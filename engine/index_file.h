@@ -84,6 +84,11 @@ public:
     void SetDataFileName(const std::string& path);
     // Inside a transaction short page reads are allowed and a full cache grows.
     void SetInTransaction(bool value) { m_inTransaction = value; }
+    // During a batch of writes every index keeps up to this many changed
+    // pages in its cache, so that each is written once at the end (0: off).
+    void SetBatchPages(std::size_t pages) {
+        for (TPageCache& cache : m_caches) cache.SetKeepDirtyUpTo(pages);
+    }
 
     // Header.
     uint32_t ChangeCount() const { return m_changeCount; }

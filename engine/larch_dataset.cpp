@@ -77,7 +77,7 @@ void TLarchDataSet::InternalOpen() {
         } catch (const std::bad_alloc&) {
             DatabaseError("Error creating table handle.");
         }
-        file->SetExclusive(m_exclusive);
+        file->SetExclusive(OpensExclusively());
         file->SetReadOnly(OpensReadOnly());
         file->SetWriteThrough(m_forceBufferFlush);
         file->SetLockRetryCount(m_lockRetryCount);

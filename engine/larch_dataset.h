@@ -98,6 +98,8 @@ protected:
     virtual void ReleaseTableFile() {}
     // Whether the data file opens read-only; the default follows ReadOnly.
     virtual bool OpensReadOnly() const { return ReadOnly(); }
+    // Whether the data file opens exclusively; the default follows Exclusive.
+    virtual bool OpensExclusively() const { return m_exclusive; }
     // The fields the cursor offers, asked at open; empty (the default): every
     // stored field under its own name.
     virtual std::vector<TCursorColumn> CursorColumns() { return {}; }

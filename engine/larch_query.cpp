@@ -202,6 +202,10 @@ std::string TLarchQuery::ResolveTableFile() {
     return m_live ? m_statement->LiveTablePath() : m_statement->ResultTablePath();
 }
 
+bool TLarchQuery::OpensExclusively() const {
+    return Exclusive() || (!m_live && m_statement && m_statement->ResultIsTemporary());
+}
+
 void TLarchQuery::SelectInitialIndex() { SelectSlotAtOpen(m_live ? m_statement->MatchingIndex() : 0); }
 
 void TLarchQuery::ExecSQL() {

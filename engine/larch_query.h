@@ -117,6 +117,8 @@ protected:
     void SelectInitialIndex() override;
     void ReleaseTableFile() override { DetachDatabase(); }
     bool OpensReadOnly() const override { return !m_live || ReadOnly(); }
+    // A temporary canned result is this query's alone: no locks to take.
+    bool OpensExclusively() const override;
     std::vector<TCursorColumn> CursorColumns() override;
     std::unique_ptr<TExpressionNode> CursorCondition() override;
 

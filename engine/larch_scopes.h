@@ -45,4 +45,54 @@ private:
     bool m_open = true;
 };
 
+// A batch of Posts by one cursor (a bulk import): the table lock (which
+// covers every record lock, so none is taken per record) and the write locks
+// are taken once, and everything is written and the change counts bumped
+// once at the end. Other users see the whole batch or none of it: the
+// journal guards the batch as one write, and Finish reports its errors; a
+// batch left by an exception is rolled back.
+class BatchWriteScope {
+public:
+    explicit BatchWriteScope(TDataFile& file) : m_file(file) {
+        m_file.LockTable();
+        try {
+            m_file.BeginWrite();
+        } catch (...) {
+            UnlockQuietly();
+            throw;
+        }
+        m_file.SetBatch(true);
+    }
+    ~BatchWriteScope() {
+        if (!m_open) return;
+        m_file.SetBatch(false);
+        m_file.AbortWrite();
+        UnlockQuietly();
+    }
+    void Finish() {
+        m_open = false;
+        m_file.SetBatch(false);
+        try {
+            m_file.EndWrite();
+        } catch (...) {
+            UnlockQuietly();
+            throw;
+        }
+        m_file.UnlockTable();
+    }
+    BatchWriteScope(const BatchWriteScope&) = delete;
+    BatchWriteScope& operator=(const BatchWriteScope&) = delete;
+
+private:
+    void UnlockQuietly() noexcept {
+        try {
+            m_file.UnlockTable();
+        } catch (...) {
+        }
+    }
+
+    TDataFile& m_file;
+    bool m_open = true;
+};
+
 }  // namespace larch

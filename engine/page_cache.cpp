@@ -10,27 +10,46 @@ TPage* TPageCache::Find(uint32_t offset) {
     return m_pages.front().get();
 }
 
-bool TPageCache::Evict(bool dirty, const std::function<void(TPage&)>& writeBack) {
-    for (auto it = m_pages.end(); it != m_pages.begin();) {
+bool TPageCache::Evict(const std::function<void(TPage&)>& writeBack) {
+    // From the least recently used end: a clean page among the first few
+    // unpinned ones goes as it is; failing that the oldest dirty one is
+    // written back. Looking no further keeps this constant per insertion
+    // when the cache is full of changed pages.
+    constexpr int kCleanLookahead = 16;
+    PageList::iterator dirty = m_pages.end();
+    int looked = 0;
+    for (auto it = m_pages.end(); it != m_pages.begin() && looked < kCleanLookahead;) {
         --it;
         TPage& page = **it;
-        if (page.pins > 0 || page.dirty != dirty) continue;
-        if (dirty) {
-            writeBack(page);
-            page.dirty = false;
+        if (page.pins > 0) continue;
+        ++looked;
+        if (!page.dirty) {
+            m_byOffset.erase(page.Offset());
+            m_pages.erase(it);
+            return true;
         }
-        m_byOffset.erase(page.Offset());
-        m_pages.erase(it);
-        return true;
+        if (dirty == m_pages.end()) dirty = it;
     }
-    return false;
+    if (dirty == m_pages.end()) return false;  // every page is pinned
+    TPage& page = **dirty;
+    if (page.dirty) {
+        writeBack(page);
+        page.dirty = false;
+    }
+    m_byOffset.erase(page.Offset());
+    m_pages.erase(dirty);
+    return true;
 }
 
 TPage* TPageCache::Insert(std::unique_ptr<TPage> page, const std::function<void(TPage&)>& writeBack,
                           bool mayGrow) {
-    if (m_pages.size() >= m_capacity && !Evict(false, writeBack) && !Evict(true, writeBack)) {
-        if (!mayGrow) return nullptr;
-        m_capacity += kGrowth;
+    if (m_pages.size() >= m_capacity) {
+        if (m_capacity < m_keepDirtyUpTo) {
+            m_capacity += kGrowth;
+        } else if (!Evict(writeBack)) {
+            if (!mayGrow) return nullptr;
+            m_capacity += kGrowth;
+        }
     }
     uint32_t offset = page->Offset();
     m_pages.push_front(std::move(page));

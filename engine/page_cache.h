@@ -25,12 +25,18 @@ public:
     // it is not cached.
     TPage* Find(uint32_t offset);
 
-    // Puts `page` (not cached yet) in front. A full cache first gives up its
-    // least recently used clean, unpinned page; failing that, its least
-    // recently used dirty, unpinned page, which is handed to `writeBack`
-    // before it goes; failing that it grows by kGrowth pages when `mayGrow`.
+    // Puts `page` (not cached yet) in front. A full cache first gives up one
+    // of its least recently used clean, unpinned pages; failing that, its
+    // least recently used dirty, unpinned page, which is handed to
+    // `writeBack` before it goes; failing that it grows by kGrowth pages
+    // when `mayGrow`.
     // Returns nullptr (and keeps nothing) when no room can be made.
     TPage* Insert(std::unique_ptr<TPage> page, const std::function<void(TPage&)>& writeBack, bool mayGrow);
+
+    // Up to this many pages a full cache grows rather than write a dirty page
+    // back before its time (a batch of writes keeps its changed pages and
+    // writes each once, at the batch's end). 0: never.
+    void SetKeepDirtyUpTo(std::size_t pages) { m_keepDirtyUpTo = pages; }
 
     // Drops every page, dirty ones included, and returns to the initial capacity.
     void Clear();
@@ -40,14 +46,15 @@ public:
     std::size_t Capacity() const { return m_capacity; }
 
 private:
-    // Removes the least recently used unpinned page that is clean (dirty
-    // false) or dirty (dirty true); returns whether one was found.
-    bool Evict(bool dirty, const std::function<void(TPage&)>& writeBack);
+    // Removes an unpinned page, preferring a clean one among the least
+    // recently used; returns whether one was found.
+    bool Evict(const std::function<void(TPage&)>& writeBack);
 
     using PageList = std::list<std::unique_ptr<TPage>>;
     PageList m_pages;  // most recently used first
     std::unordered_map<uint32_t, PageList::iterator> m_byOffset;
     std::size_t m_capacity = kInitialCapacity;
+    std::size_t m_keepDirtyUpTo = 0;
 };
 
 // Pins a page for as long as the handle lives. The caller checks the pin

@@ -278,8 +278,10 @@ std::string TTableJournal::PathFor(const std::string& dataPath) {
 
 bool TTableJournal::Exists(const std::string& dataPath) { return ::access(PathFor(dataPath).c_str(), F_OK) == 0; }
 
-bool TTableJournal::MayBeHot(const std::string& dataPath) {
-    int fd = ::open(PathFor(dataPath).c_str(), O_RDONLY | O_CLOEXEC);
+bool TTableJournal::MayBeHot(const std::string& dataPath) { return MayBeHotAt(PathFor(dataPath)); }
+
+bool TTableJournal::MayBeHotAt(const std::string& journalPath) {
+    int fd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     uint8_t header[kJournalHeaderSize];
     const bool valid = ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
@@ -288,11 +290,12 @@ bool TTableJournal::MayBeHot(const std::string& dataPath) {
     return valid;
 }
 
-bool TTableJournal::HotJournalPossible(const std::string& dataPath) const {
-    if (m_fd < 0 || m_path.empty()) return MayBeHot(dataPath);
+bool TTableJournal::HotJournalPossible(const std::string& dataPath, const std::string& knownPath) const {
+    auto lookUp = [&] { return knownPath.empty() ? MayBeHot(dataPath) : MayBeHotAt(knownPath); };
+    if (m_fd < 0 || m_path.empty()) return lookUp();
     struct stat st;
     if (::stat(m_path.c_str(), &st) != 0) return false;
-    if (static_cast<uint64_t>(st.st_ino) != m_fdInode) return MayBeHot(dataPath);
+    if (static_cast<uint64_t>(st.st_ino) != m_fdInode) return lookUp();
     uint8_t header[kJournalHeaderSize];
     return ::pread(m_fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
            journal_io::HeaderValid(header);

@@ -123,9 +123,11 @@ public:
     // Whether a journal with a valid header exists beside the table: one
     // that may need rolling back.
     static bool MayBeHot(const std::string& dataPath);
+    static bool MayBeHotAt(const std::string& journalPath);
     // The same for the attached table, cheaper while this user keeps the
-    // journal open: a stat and a read of the header.
-    bool HotJournalPossible(const std::string& dataPath) const;
+    // journal open: a stat and a read of the header. `knownPath`, the
+    // journal's name looked up before (PathFor), spares the lookup.
+    bool HotJournalPossible(const std::string& dataPath, const std::string& knownPath = {}) const;
     // Rolls back a journal left by a writer that is gone; returns whether it
     // did (false: none, or it belonged to a live writer that has finished).
     // A hot journal beside files the process may not write raises 11013.

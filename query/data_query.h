@@ -72,6 +72,8 @@ public:
     const std::vector<TLiveColumn>& LiveColumns() const;
     // Canned: the result table's data file (closed after Execute).
     std::string ResultTablePath() const;
+    // Whether that table is a temporary one of this statement's own.
+    bool ResultIsTemporary() const;
     uint32_t ResultRecordCount() const;
     // INSERT, UPDATE, DELETE: the rows changed.
     uint32_t AffectedRows() const;

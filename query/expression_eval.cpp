@@ -1,5 +1,6 @@
 // Evaluation of typed expression trees for one record. Every node is
-// evaluated into a copy of itself; the tree is never changed.
+// evaluated into a value copy of itself (no names, so no heap work); the
+// tree is never changed.
 #include "query/expression_eval.h"
 
 #include <cmath>
@@ -60,13 +61,14 @@ public:
     TExpressionNode Evaluate(const TExpressionNode& n) {
         switch (n.nodeClass) {
             case node::Column: {
-                TExpressionNode r = n.ShallowCopy();
-                if (m_provider && !IsStarColumn(n)) m_provider(n, r);
+                const bool provided = m_provider && !IsStarColumn(n);
+                TExpressionNode r = provided ? n.KindCopy() : n.ValueCopy();
+                if (provided) m_provider(n, r);
                 NormaliseBoolean(r);
                 return r;
             }
             case node::Constant: {
-                TExpressionNode r = n.ShallowCopy();
+                TExpressionNode r = n.ValueCopy();
                 NormaliseBoolean(r);
                 return r;
             }
@@ -80,7 +82,7 @@ public:
             case node::ExtendedPredicate:
                 return EvaluatePredicate(n);
             default:
-                return n.ShallowCopy();
+                return n.ValueCopy();
         }
     }
 
@@ -90,12 +92,12 @@ private:
                std::size_t prefixLength = 0) const {
         if (a.isNull || b.isNull) return a.isNull && b.isNull;
         if (a.dataType == dtype::String && b.dataType == dtype::String)
-            return CompareStrings(a.StringValue(), b.StringValue(), m_language, caseInsensitive, prefixLength) == 0;
+            return CompareStrings(a.StringView(), b.StringView(), m_language, caseInsensitive, prefixLength) == 0;
         return CompareNodeValues(a, b, m_language) == 0;
     }
 
     TExpressionNode EvaluateUnary(const TExpressionNode& n) {
-        TExpressionNode r = n.ShallowCopy();
+        TExpressionNode r = n.ValueCopy();
         if (!n.left) {
             r.isNull = true;
             return r;
@@ -140,7 +142,7 @@ private:
     }
 
     TExpressionNode EvaluateBinary(const TExpressionNode& n) {
-        TExpressionNode r = n.ShallowCopy();
+        TExpressionNode r = n.ValueCopy();
         if (!n.left || !n.right) {
             r.isNull = true;
             return r;
@@ -275,7 +277,7 @@ private:
     }
 
     TExpressionNode EvaluateFunction(const TExpressionNode& n) {
-        TExpressionNode r = n.ShallowCopy();
+        TExpressionNode r = n.ValueCopy();
         if (n.opCode == op::Count) {
             // One per value; the null flag tells the accumulation whether it counts.
             r.dataType = dtype::Integer;
@@ -354,7 +356,7 @@ private:
     }
 
     TExpressionNode EvaluatePredicate(const TExpressionNode& n) {
-        TExpressionNode r = n.ShallowCopy();
+        TExpressionNode r = n.ValueCopy();
         if (!n.left || !n.right) {
             SetBoolean(r, n.opCode == op::NotLike || n.opCode == op::NotIn || n.opCode == op::NotBetween);
             return r;

@@ -4,16 +4,26 @@
 namespace larch {
 
 TExpressionNode TExpressionNode::ShallowCopy() const {
-    TExpressionNode copy;
+    TExpressionNode copy = ValueCopy();
     copy.name = name;
+    copy.columnName = columnName;
+    copy.tableCorrelation = tableCorrelation;
+    return copy;
+}
+
+TExpressionNode TExpressionNode::ValueCopy() const {
+    TExpressionNode copy = KindCopy();
+    copy.value = value;
+    return copy;
+}
+
+TExpressionNode TExpressionNode::KindCopy() const {
+    TExpressionNode copy;
     copy.nodeClass = nodeClass;
     copy.opCode = opCode;
     copy.indexVerdict = indexVerdict;
-    copy.columnName = columnName;
     copy.fieldNumber = fieldNumber;
-    copy.tableCorrelation = tableCorrelation;
     copy.sourceTable = sourceTable;
-    copy.value = value;
     copy.isNull = isNull;
     copy.isParameter = isParameter;
     copy.caseInsensitive = caseInsensitive;
@@ -38,9 +48,11 @@ std::unique_ptr<TExpressionNode> TExpressionNode::Clone() const {
     return copy;
 }
 
-std::string TExpressionNode::StringValue() const {
+std::string TExpressionNode::StringValue() const { return std::string(StringView()); }
+
+std::string_view TExpressionNode::StringView() const {
     const char* text = reinterpret_cast<const char*>(value.data());
-    return std::string(text, ::strnlen(text, value.size()));
+    return std::string_view(text, ::strnlen(text, value.size()));
 }
 
 void TExpressionNode::SetString(const std::string& text) {

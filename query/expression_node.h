@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace larch {
 
@@ -135,13 +136,19 @@ struct TExpressionNode {
     std::unique_ptr<TExpressionNode> left;
     std::unique_ptr<TExpressionNode> right;
 
-    // A copy of this node without its children (evaluation works on copies).
+    // A copy of this node without its children.
     TExpressionNode ShallowCopy() const;
+    // The same without the name texts either: kind, type and value, which
+    // is all that evaluation works on (and no heap work per record).
+    TExpressionNode ValueCopy() const;
+    // The same with a zero value buffer, for a value about to be loaded.
+    TExpressionNode KindCopy() const;
     // A deep copy of the whole tree.
     std::unique_ptr<TExpressionNode> Clone() const;
 
     // Typed access to the value buffer.
     std::string StringValue() const;
+    std::string_view StringView() const;  // valid while the node is
     void SetString(const std::string& text);
     int16_t Int16Value() const;
     int32_t Int32Value() const;

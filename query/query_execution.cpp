@@ -154,6 +154,8 @@ const std::vector<TLiveColumn>& TDataQuery::LiveColumns() const {
     return m_execution->live ? m_execution->liveColumns : kNoColumns;
 }
 
+bool TDataQuery::ResultIsTemporary() const { return m_execution->resultCreated && m_execution->resultTemporary; }
+
 std::string TDataQuery::ResultTablePath() const {
     if (!m_execution->resultCreated) return {};
     return MakeTableFileName(m_execution->resultPath, ".DAT");

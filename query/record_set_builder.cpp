@@ -285,6 +285,44 @@ public:
         return ranges;
     }
 
+    // A case-sensitive "=" or IN over a string column whose only index for
+    // it ignores case: the keys equal to the constant ignoring case hold
+    // every record that can pass, so their range gives the candidates that
+    // are then tested exactly.
+    bool PlanCandidates(const TExpressionNode& node, LeafPlan& plan) const {
+        const bool eq = node.nodeClass == node::Binary && node.opCode == op::Eq;
+        const bool exactOptions = node.nodeClass == node::CompareWithOptions && node.opCode == op::Eq &&
+                                  !node.caseInsensitive && node.prefixLength == 0;
+        const bool in = node.nodeClass == node::ExtendedPredicate && node.opCode == op::In;
+        if (!eq && !exactOptions && !in) return false;
+        bool upper = false;
+        const FieldDescriptor* field = ColumnOf(node.left.get(), &upper);
+        if (field == nullptr || upper || field->physType != phys::String) return false;
+        if (IndexFor(*field, CaseRule::Sensitive) >= 0) return false;  // the exact index answers it
+        plan.slot = IndexFor(*field, CaseRule::Insensitive);
+        if (plan.slot < 0) return false;
+        const TExpressionNode* value = node.right.get();
+        for (; value != nullptr; value = in ? value->right.get() : nullptr) {
+            KeyBounds bounds;
+            if (!Bounds(*field, plan.slot, value, false, 0, bounds)) return false;
+            plan.values.push_back(std::move(bounds));
+        }
+        plan.shape = in ? Shape::In : Shape::Eq;
+        return !plan.values.empty();
+    }
+
+    static std::vector<Range> Intersect(const std::vector<Range>& a, const std::vector<Range>& b) {
+        std::vector<Range> both;
+        std::size_t i = 0, j = 0;
+        while (i < a.size() && j < b.size()) {
+            const uint32_t first = std::max(a[i].first, b[j].first), last = std::min(a[i].second, b[j].second);
+            if (first <= last) both.push_back({first, last});
+            if (a[i].second < b[j].second) ++i;
+            else ++j;
+        }
+        return both;
+    }
+
     static std::vector<Range> Normalize(std::vector<Range> ranges, uint32_t n) {
         std::vector<Range> kept;
         for (Range r : ranges) {
@@ -503,7 +541,49 @@ uint8_t Assign(TExpressionNode& node, Planner& planner, TDataFile& file, bool co
     return result;
 }
 
+// The position ranges of the keys of one index that pass `node`, for a leaf
+// an index answers, or AND, OR and NOT of such leaves on the same index.
+bool SlotRanges(const TExpressionNode& node, Planner& planner, TIndexFile& index, int& slot,
+                std::vector<Range>& ranges) {
+    if (node.nodeClass == node::Binary && (node.opCode == op::And || node.opCode == op::Or) && node.left &&
+        node.right) {
+        std::vector<Range> left, right;
+        if (!SlotRanges(*node.left, planner, index, slot, left) || !SlotRanges(*node.right, planner, index, slot, right)) {
+            return false;
+        }
+        if (node.opCode == op::And) {
+            ranges = Planner::Intersect(left, right);
+        } else {
+            left.insert(left.end(), right.begin(), right.end());
+            ranges = Planner::Normalize(std::move(left), index.KeyCount(slot));
+        }
+        return true;
+    }
+    if (node.nodeClass == node::Unary && node.opCode == op::Not && node.left) {
+        std::vector<Range> inner;
+        if (!SlotRanges(*node.left, planner, index, slot, inner)) return false;
+        ranges = Planner::Complement(inner, index.KeyCount(slot));
+        return true;
+    }
+    LeafPlan plan;
+    if (!planner.Plan(node, plan) || (slot >= 0 && plan.slot != slot)) return false;
+    slot = plan.slot;
+    uint32_t keys = 0;
+    ranges = planner.Ranges(plan, &keys);
+    return true;
+}
+
 }  // namespace
+
+bool CountFromIndex(const TExpressionNode& root, TDataFile& file, uint32_t& count) {
+    Planner planner(file, LanguageOf(file));
+    int slot = -1;
+    std::vector<Range> ranges;
+    if (!SlotRanges(root, planner, file.Index(), slot, ranges)) return false;
+    // Every record in use has exactly one key in every index.
+    count = static_cast<uint32_t>(Planner::Count(ranges));
+    return true;
+}
 
 uint8_t AssignVerdicts(TExpressionNode& root, TDataFile& file, bool coverageCheck) {
     Planner planner(file, LanguageOf(file));
@@ -543,14 +623,15 @@ bool RecordSetBuilder::Passes(const TExpressionNode& root, const uint8_t* image)
 RecordSet RecordSetBuilder::Scan(const std::function<bool(const uint8_t*, uint32_t)>& test, const RecordSet& current) {
     RecordSet result = current;
     const uint32_t next = m_file.Header().nextRecordNumber;
+    std::vector<uint32_t> wanted;
     ForEachRecord(current, [&](uint32_t n) {
-        if (n >= next) {  // never ask for the slot an append would create
-            RemoveRecord(result, n);
-            return;
-        }
-        RecordPin record(m_file, m_file.GetRecord(n));
+        if (n < next) wanted.push_back(n);
+        else RemoveRecord(result, n);  // never ask for the slot an append would create
+    });
+    m_file.ScanRecords(wanted, [&](uint32_t n, const uint8_t* image) {
         ++m_reads;
-        if (!record.get() || record->image[0] != kRecordInUse || !test(record->image.data(), n)) RemoveRecord(result, n);
+        if (image[0] != kRecordInUse || !test(image, n)) RemoveRecord(result, n);
+        return true;
     });
     return result;
 }
@@ -566,7 +647,28 @@ RecordSet RecordSetBuilder::Narrow(const TExpressionNode& node, const RecordSet&
     auto evaluate = [&](const TExpressionNode& n) {
         return Scan([&](const uint8_t* image, uint32_t) { return Passes(n, image); }, current);
     };
-    if (node.indexVerdict == verdict::None) return evaluate(node);
+    if (node.indexVerdict == verdict::None) {
+        Planner planner(m_file, m_language);
+        LeafPlan plan;
+        if (node.nodeClass == node::Binary && node.opCode == op::And && node.left && node.right) {
+            // The side with index candidates narrows first, so that the other
+            // is tested only on what it left.
+            if (planner.PlanCandidates(*node.left, plan)) return Narrow(*node.right, Narrow(*node.left, current));
+            if (planner.PlanCandidates(*node.right, plan)) return Narrow(*node.left, Narrow(*node.right, current));
+            return evaluate(node);
+        }
+        if (!planner.PlanCandidates(node, plan)) return evaluate(node);
+        uint32_t keys = 0;
+        std::vector<Range> ranges = planner.Ranges(plan, &keys);
+        // Only worth it when the index range is smaller than what is left.
+        if (Planner::Count(ranges) >= CountRecords(current)) return evaluate(node);
+        RecordSet candidates = MakeRecordSet(m_file.Header().nextRecordNumber);
+        for (const Range& r : ranges) {
+            m_file.Index().ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) { AddRecord(candidates, n); });
+        }
+        IntersectWith(candidates, current);
+        return Scan([&](const uint8_t* image, uint32_t) { return Passes(node, image); }, candidates);
+    }
     if (node.nodeClass == node::Binary && node.opCode == op::And && node.left && node.right) {
         return Narrow(*node.right, Narrow(*node.left, current));
     }

@@ -32,6 +32,12 @@ namespace larch {
 // index pages only for the coverage check; the caller holds the read locks.
 uint8_t AssignVerdicts(TExpressionNode& root, TDataFile& file, bool coverageCheck);
 
+// The number of records that pass `root` when the keys of one index answer
+// it (a comparison, or AND, OR and NOT of comparisons on the same index),
+// taken from the subtree counts of the index without visiting its keys;
+// false when no single index answers it. The caller holds the read locks.
+bool CountFromIndex(const TExpressionNode& root, TDataFile& file, uint32_t& count);
+
 class RecordSetBuilder {
 public:
     explicit RecordSetBuilder(TDataFile& file);

@@ -2,10 +2,12 @@
 // the row combinations enumerated through the join links, and the result
 // table filled.
 #include <cmath>
+#include <optional>
 
 #include "engine/larch_scopes.h"
 #include "engine/record_fields.h"
 #include "query/query_execution.h"
+#include "query/record_set_builder.h"
 #include "query/result_rows.h"
 #include "query/where_rewrite.h"
 
@@ -59,17 +61,6 @@ bool IsCountStar(const TResultDataField& item) {
            (n.left->columnName == "*" || (n.left->columnName.empty() && n.left->name == "*"));
 }
 
-// Copies record `number` of `file` when it is in use.
-bool ReadRecord(TDataFile& file, uint32_t number, std::vector<uint8_t>& into) {
-    ReadScope read(file);
-    // Asking for the next record number would append a record.
-    if (number == 0 || number >= file.Header().nextRecordNumber) return false;
-    RecordPin record(file, file.GetRecord(number));
-    if (!record.get() || record->image.empty() || record->image[0] != kRecordInUse) return false;
-    into = record->image;
-    return true;
-}
-
 }  // namespace
 
 void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> working) {
@@ -89,6 +80,18 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
         if (working) plan.tableParts[0].push_back(std::move(working));
     } else {
         plan = PlanCondition(std::move(working), tables);
+    }
+    // COUNT(*) over one table whose condition one index answers: the count
+    // of its key ranges, from the subtree counts alone.
+    const bool countStar =
+        pureAggregate && count == 1 && r.resultFields.size() == 1 && IsCountStar(r.resultFields[0]);
+    std::optional<uint32_t> indexCount;
+    if (countStar && !plan.tableParts[0].empty() && !r.withLocks) {
+        ReadScope read(*files[0]);
+        std::unique_ptr<TExpressionNode> condition = JoinConjuncts(std::move(plan.tableParts[0]));
+        uint32_t counted = 0;
+        if (CountFromIndex(*condition, *files[0], counted)) indexCount = counted;
+        else plan.tableParts[0].push_back(std::move(condition));
     }
     for (std::size_t k = 0; k < count; ++k) {
         if (plan.tableParts[k].empty()) continue;
@@ -119,10 +122,11 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
         aborted = aborted || abort;
     };
 
-    if (pureAggregate && count == 1 && r.resultFields.size() == 1 && IsCountStar(r.resultFields[0])) {
+    if (countStar) {
         // COUNT(*) over one table: the count of its filtered records.
         TFilterList& list = *filters[0];
-        const uint32_t records = list.AnyActive() ? list.Count() : files[0]->Index().RecordCount();
+        const uint32_t records =
+            indexCount ? *indexCount : list.AnyActive() ? list.Count() : files[0]->Index().RecordCount();
         report(records, 100);
         writer.AddCount(records);
     } else {
@@ -157,19 +161,27 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
             RecordSet set;
             bool matched = false;
             if (candidates(k, set)) {
-                const uint32_t limit = static_cast<uint32_t>(set.size() * 8);
-                for (uint32_t n = 1; n <= limit && !aborted; ++n) {
-                    if (!HasRecord(set, n)) continue;
-                    if (!ReadRecord(*files[k], n, records[k])) continue;
+                TDataFile& file = *files[k];
+                // Asking for the next record number would append a record.
+                const uint32_t next = file.Header().nextRecordNumber;
+                std::vector<uint32_t> wanted;
+                ForEachRecord(set, [&](uint32_t n) {
+                    if (n < next) wanted.push_back(n);
+                });
+                file.ScanRecords(wanted, [&](uint32_t, const uint8_t* image) {
+                    if (aborted) return false;
+                    if (image[0] != kRecordInUse) return true;
+                    records[k].assign(image, image + file.ImageSize());
                     if (k == 0) {
                         ++visited;
                         report(visited, total == 0 ? 100 : static_cast<int>(std::lround(visited * 100.0 / total)));
-                        if (aborted) break;
+                        if (aborted) return false;
                     }
                     tables[k]->record = records[k].data();
                     matched = true;
                     visit(k + 1);
-                }
+                    return true;
+                });
             }
             // An outer link keeps the earlier rows that found no partner.
             if (!matched && !aborted && k > 0 && plan.outer[k]) {

@@ -109,7 +109,7 @@ bool BooleanValue(const TExpressionNode& node) {
 
 int CompareNodeValues(const TExpressionNode& a, const TExpressionNode& b, const CompareLanguage& language) {
     const uint8_t ta = a.dataType, tb = b.dataType;
-    if (ta == dtype::String && tb == dtype::String) return CompareStrings(a.StringValue(), b.StringValue(), language);
+    if (ta == dtype::String && tb == dtype::String) return CompareStrings(a.StringView(), b.StringView(), language);
     if (ta == dtype::Boolean || tb == dtype::Boolean) return Sign(BooleanValue(a), BooleanValue(b));
     if ((ta == dtype::Timestamp && (tb == dtype::Date || tb == dtype::Timestamp)) ||
         (tb == dtype::Timestamp && ta == dtype::Date))

@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
+#include "engine/larch_scopes.h"
 #include "engine/larch_session.h"
 #include "engine/larch_table.h"
 #include "engine/table_repair.h"
@@ -171,8 +173,19 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
         if (!field) throw std::runtime_error(fileName + ":1: Field '" + Trim(name) + "' not found");
         fields.push_back(field->ReadOnly() ? nullptr : field);
     }
+    // Rows go in batches, each written whole under one taking of the locks.
+    constexpr int kBatchRows = 100000;
+    std::optional<BatchWriteScope> batch;
+    int batched = 0;
+    auto finishBatch = [&] {
+        if (!batch) return;
+        batched = 0;
+        batch->Finish();
+        batch.reset();
+    };
     CsvRecord record;
     while (reader.Next(record)) {
+        if (!batch) batch.emplace(*table.DataFile());
         if (record.fields.size() == 1 && record.fields[0].empty() && record.error.empty()) continue;  // a blank line
         try {
             if (!record.error.empty()) throw std::runtime_error(record.error);
@@ -191,7 +204,9 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
             context.failed = true;
             *context.err << fileName << ":" << record.line << ": " << e.what() << "\n";
         }
+        if (++batched == kBatchRows) finishBatch();
     }
+    finishBatch();
 }
 
 void Export(ShellContext& context, const std::string& tableName, const std::string& fileName) {
