@@ -3,7 +3,7 @@
 
 #include "controls/message_box.h"
 #include "data/dm2.h"
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 namespace hollin::ui {
 

@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "engine/data_file.h"
-#include "engine/record_fields.h"
+#include "engine/data/data_file.h"
+#include "engine/records/record_fields.h"
 #include "tests/support/event_table.h"
 
 namespace larch {

@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include "dataset/date_time.h"
-#include "engine/larch_scopes.h"
-#include "query/filter_buffer.h"
-#include "query/filter_list.h"
+#include "engine/data/larch_scopes.h"
+#include "query/filter/filter_buffer.h"
+#include "query/filter/filter_list.h"
 #include "tests/support/event_table.h"
 #include "tests/support/month_condition.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dataset/data_source.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 #include "jpeg_fixtures.h"
 #include "photo/db_jpeg_image.h"
 #include "tests/engine/test_folder.h"

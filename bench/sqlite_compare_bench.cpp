@@ -19,8 +19,8 @@
 
 #include "bench/compare_support.h"
 #include "dataset/date_time.h"
-#include "engine/larch_query.h"
-#include "engine/larch_scopes.h"
+#include "engine/cursor/larch_query.h"
+#include "engine/data/larch_scopes.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"
 

@@ -9,7 +9,7 @@
 #include "data/event_schema.h"
 #include "data/record_status.h"
 #include "dataset/date_time.h"
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 namespace hollin {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "data/file_copy.h"
 #include "dataset/data_source.h"
-#include "engine/larch_query.h"
-#include "engine/larch_session.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_query.h"
+#include "engine/cursor/larch_session.h"
+#include "engine/cursor/larch_table.h"
 
 namespace hollin {
 

@@ -1,7 +1,7 @@
 // The event record's fields and indexes, and creating a table of that layout.
 #include "data/event_schema.h"
 
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 
 namespace hollin {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dataset/dataset_types.h"
-#include "engine/index_defs.h"
+#include "engine/tables/index_defs.h"
 
 namespace larch {
 class TLarchTable;

@@ -11,9 +11,9 @@
 #include <map>
 #include <memory>
 
-#include "engine/file_handler.h"
-#include "engine/restructure_steps.h"
-#include "engine/table_journal.h"
+#include "engine/files/file_handler.h"
+#include "engine/tables/restructure_steps.h"
+#include "engine/files/table_journal.h"
 
 namespace hollin {
 namespace {

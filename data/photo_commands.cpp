@@ -5,7 +5,7 @@
 
 #include "data/dm2.h"
 #include "dataset/stream.h"
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 namespace hollin {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "data/dm2.h"
 #include "data/file_copy.h"
-#include "engine/table_repair.h"
+#include "engine/tables/table_repair.h"
 
 namespace hollin {
 namespace {

@@ -11,11 +11,11 @@
 
 #include "dataset/dataset_errors.h"
 #include "dataset/stream.h"
-#include "engine/engine_error.h"
-#include "engine/larch_query.h"
-#include "engine/larch_table.h"
-#include "engine/table_repair.h"
-#include "engine/table_verify.h"
+#include "engine/files/engine_error.h"
+#include "engine/cursor/larch_query.h"
+#include "engine/cursor/larch_table.h"
+#include "engine/tables/table_repair.h"
+#include "engine/tables/table_verify.h"
 #include "shell/csv_writer.h"
 
 namespace larch::fuzz {

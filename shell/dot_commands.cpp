@@ -8,11 +8,11 @@
 #include <optional>
 #include <stdexcept>
 
-#include "engine/larch_scopes.h"
-#include "engine/larch_session.h"
-#include "engine/larch_table.h"
-#include "engine/table_repair.h"
-#include "engine/table_verify.h"
+#include "engine/data/larch_scopes.h"
+#include "engine/cursor/larch_session.h"
+#include "engine/cursor/larch_table.h"
+#include "engine/tables/table_repair.h"
+#include "engine/tables/table_verify.h"
 #include "shell/csv_reader.h"
 #include "shell/csv_writer.h"
 #include "shell/shell_context.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/larch_session.h"
+#include "engine/cursor/larch_session.h"
 #include "shell/shell_context.h"
 #include "shell/statement_splitter.h"
 

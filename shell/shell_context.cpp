@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "engine/engine_error.h"
-#include "engine/larch_query.h"
+#include "engine/files/engine_error.h"
+#include "engine/cursor/larch_query.h"
 #include "shell/csv_writer.h"
 
 namespace larch::shell {

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <stdexcept>
 
-#include "engine/field_types.h"
-#include "engine/blob_file.h"
-#include "engine/index_file.h"
+#include "engine/records/field_types.h"
+#include "engine/blob/blob_file.h"
+#include "engine/index/index_file.h"
 
 namespace larch::shell {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "dataset/field_defs.h"
-#include "engine/index_defs.h"
-#include "engine/larch_table.h"
+#include "engine/tables/index_defs.h"
+#include "engine/cursor/larch_table.h"
 
 namespace larch::shell {
 

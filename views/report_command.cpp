@@ -8,7 +8,7 @@
 #include <QApplication>
 
 #include "dataset/data_source.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 #include "report/report_painter.h"
 #include "report/report_text_writer.h"
 #include "views/frm_rb.h"

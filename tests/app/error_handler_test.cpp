@@ -5,7 +5,7 @@
 #include "controls/error_handler.h"
 #include "controls/message_box.h"
 #include "dataset/database_error.h"
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 namespace hollin::ui {
 namespace {

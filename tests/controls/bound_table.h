@@ -6,7 +6,7 @@
 #include <string>
 
 #include "dataset/data_source.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 #include "tests/engine/test_folder.h"
 
 namespace hollin::ui::testing {

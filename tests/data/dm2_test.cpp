@@ -11,7 +11,7 @@
 #include "data/event_schema.h"
 #include "dataset/date_time.h"
 #include "dataset/stream.h"
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/test_text.h"

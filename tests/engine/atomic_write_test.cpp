@@ -16,11 +16,11 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/engine_error.h"
-#include "engine/larch_session.h"
-#include "engine/file_faults.h"
-#include "engine/table_journal.h"
-#include "engine/table_verify.h"
+#include "engine/files/engine_error.h"
+#include "engine/cursor/larch_session.h"
+#include "engine/files/file_faults.h"
+#include "engine/files/table_journal.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 

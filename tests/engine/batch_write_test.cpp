@@ -6,9 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/larch_scopes.h"
-#include "engine/table_journal.h"
-#include "engine/table_verify.h"
+#include "engine/data/larch_scopes.h"
+#include "engine/files/table_journal.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"

@@ -1,6 +1,6 @@
 // Tests of the blob file: bytes on disk, chains, reuse, open blobs, errors on
 // corrupt files, read runs and the integrity check.
-#include "engine/blob_file.h"
+#include "engine/blob/blob_file.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/larch_blob_stream.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/cursor/larch_blob_stream.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 

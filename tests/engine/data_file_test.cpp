@@ -1,4 +1,4 @@
-#include "engine/data_file.h"
+#include "engine/data/data_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/record_fields.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/records/record_fields.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
 #include "tests/support/engine_error_code.h"

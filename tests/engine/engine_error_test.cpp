@@ -1,4 +1,4 @@
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 #include <cerrno>
 

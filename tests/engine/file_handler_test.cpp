@@ -1,4 +1,4 @@
-#include "engine/file_handler.h"
+#include "engine/files/file_handler.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 

@@ -1,6 +1,6 @@
 // Tests of the index file: header, opening checks on corrupt files, the
 // cursor with ranges and filters, record bitmaps, emptying and change checks.
-#include "engine/index_file.h"
+#include "engine/index/index_file.h"
 
 #include <cstring>
 #include <filesystem>
@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/index_key.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/index/index_key.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 

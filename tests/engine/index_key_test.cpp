@@ -1,5 +1,5 @@
 // Tests of index descriptors, key building and key order.
-#include "engine/index_key.h"
+#include "engine/index/index_key.h"
 
 #include <cfloat>
 #include <cstring>
@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
 #include "tests/support/engine_error_code.h"
 
 namespace larch {

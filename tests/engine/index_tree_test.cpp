@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/index_file.h"
-#include "engine/index_key.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/index/index_file.h"
+#include "engine/index/index_key.h"
 #include "tests/engine/test_folder.h"
 
 namespace larch {

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
-#include "engine/larch_table.h"
-#include "engine/table_verify.h"
+#include "engine/files/engine_error.h"
+#include "engine/cursor/larch_table.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"

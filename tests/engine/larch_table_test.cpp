@@ -1,4 +1,4 @@
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
-#include "engine/table_verify.h"
+#include "engine/files/engine_error.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"

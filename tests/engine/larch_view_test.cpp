@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dataset/database_error.h"
-#include "engine/larch_table.h"
-#include "engine/record_fields.h"
+#include "engine/cursor/larch_table.h"
+#include "engine/records/record_fields.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"

@@ -20,9 +20,9 @@
 #include <set>
 #include <sstream>
 
-#include "engine/file_faults.h"
-#include "engine/larch_table.h"
-#include "engine/table_verify.h"
+#include "engine/files/file_faults.h"
+#include "engine/cursor/larch_table.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 #include "tests/support/event_table.h"

@@ -1,6 +1,6 @@
 // Tests of CreateTable from definition lists (sizes, descriptors, every
 // validation code with nothing written) and of EmptyTable on closed tables.
-#include "engine/table_create.h"
+#include "engine/tables/table_create.h"
 
 #include <sys/stat.h>
 
@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/record_fields.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/records/record_fields.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
 #include "tests/support/engine_error_code.h"

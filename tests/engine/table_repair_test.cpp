@@ -8,10 +8,10 @@
 #include <map>
 #include <sstream>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/table_repair.h"
-#include "engine/table_verify.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/tables/table_repair.h"
+#include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_cursor.h"
 

@@ -1,7 +1,7 @@
 // Tests of RestructureTable on table files: the three paths, what each leaves
 // on disk, data losses and their causes, stops and injected failures, value
 // conversions, and the checks of the restructure definitions.
-#include "engine/table_restructure.h"
+#include "engine/tables/table_restructure.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,12 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/field_types.h"
-#include "engine/record_fields.h"
-#include "engine/record_layout.h"
-#include "engine/value_conversion.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/records/field_types.h"
+#include "engine/records/record_fields.h"
+#include "engine/records/record_layout.h"
+#include "engine/records/value_conversion.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/event_table.h"
 #include "tests/support/engine_error_code.h"

@@ -9,7 +9,7 @@
 #include "controls/message_box.h"
 #include "dataset/data_source.h"
 #include "dataset/database_error.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 #include "jpeg_fixtures.h"
 #include "photo/db_jpeg_image.h"
 #include "photo/jpeg_stream_decompressor.h"

@@ -1,5 +1,5 @@
 // Typing and evaluation of expression trees over one event record.
-#include "query/expression_eval.h"
+#include "query/expr/expression_eval.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "dataset/date_time.h"
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "engine/record_fields.h"
-#include "engine/record_layout.h"
-#include "query/like_match.h"
-#include "query/value_compare.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "engine/records/record_fields.h"
+#include "engine/records/record_layout.h"
+#include "query/expr/like_match.h"
+#include "query/expr/value_compare.h"
 
 namespace larch {
 namespace {

@@ -1,4 +1,4 @@
-#include "query/expression_node.h"
+#include "query/expr/expression_node.h"
 
 #include <gtest/gtest.h>
 

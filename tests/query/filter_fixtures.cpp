@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "engine/larch_scopes.h"
-#include "engine/record_fields.h"
-#include "query/expression_eval.h"
-#include "query/filter_buffer.h"
+#include "engine/data/larch_scopes.h"
+#include "engine/records/record_fields.h"
+#include "query/expr/expression_eval.h"
+#include "query/filter/filter_buffer.h"
 
 namespace larch::testing {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dataset/dataset_types.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 
 namespace larch::testing {
 

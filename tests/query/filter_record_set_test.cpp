@@ -1,18 +1,18 @@
 // Filter record sets of a data file: sets from index ranges without record
 // reads, scans for what no index answers, the AND order, the coverage rule,
 // the filter limits and handle errors, and a build that restarts.
-#include "query/filter_list.h"
+#include "query/filter/filter_list.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
-#include "engine/engine_error.h"
-#include "engine/larch_scopes.h"
-#include "engine/record_fields.h"
-#include "query/expression_eval.h"
-#include "query/filter_buffer.h"
+#include "engine/files/engine_error.h"
+#include "engine/data/larch_scopes.h"
+#include "engine/records/record_fields.h"
+#include "query/expr/expression_eval.h"
+#include "query/filter/filter_buffer.h"
 #include "tests/engine/test_folder.h"
 #include "tests/query/filter_fixtures.h"
 #include "tests/support/event_cursor.h"

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "dataset/date_time.h"
-#include "engine/byte_order.h"
-#include "engine/engine_error.h"
-#include "query/filter_buffer.h"
+#include "engine/files/byte_order.h"
+#include "engine/files/engine_error.h"
+#include "query/filter/filter_buffer.h"
 #include "tests/engine/test_folder.h"
 #include "tests/query/filter_fixtures.h"
 #include "tests/support/event_cursor.h"

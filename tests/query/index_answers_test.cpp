@@ -9,11 +9,11 @@
 #include <functional>
 #include <optional>
 
-#include "engine/larch_scopes.h"
-#include "query/data_query.h"
-#include "query/filter_buffer.h"
-#include "query/filter_list.h"
-#include "query/record_set_builder.h"
+#include "engine/data/larch_scopes.h"
+#include "query/exec/data_query.h"
+#include "query/filter/filter_buffer.h"
+#include "query/filter/filter_list.h"
+#include "query/filter/record_set_builder.h"
 #include "tests/engine/test_folder.h"
 #include "tests/query/filter_fixtures.h"
 

@@ -8,9 +8,9 @@
 
 #include "dataset/database_error.h"
 #include "dataset/date_time.h"
-#include "query/larch_params.h"
-#include "query/param_scan.h"
-#include "query/params_stream.h"
+#include "query/sql/larch_params.h"
+#include "query/sql/param_scan.h"
+#include "query/sql/params_stream.h"
 
 namespace larch {
 namespace {

@@ -10,7 +10,7 @@
 #include "dataset/data_source.h"
 #include "dataset/database_error.h"
 #include "dataset/date_time.h"
-#include "engine/larch_query.h"
+#include "engine/cursor/larch_query.h"
 #include "tests/engine/test_folder.h"
 #include "tests/support/engine_error_code.h"
 #include "tests/support/event_cursor.h"

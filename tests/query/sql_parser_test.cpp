@@ -6,9 +6,9 @@
 
 #include "dataset/dataset_errors.h"
 #include "dataset/date_time.h"
-#include "engine/engine_error.h"
-#include "query/data_query.h"
-#include "query/tree_printer.h"
+#include "engine/files/engine_error.h"
+#include "query/exec/data_query.h"
+#include "query/sql/tree_printer.h"
 
 namespace larch {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dataset/data_source.h"
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 #include "tests/engine/test_folder.h"
 #include "views/frm_rb.h"
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "engine/engine_error.h"
+#include "engine/files/engine_error.h"
 
 namespace larch::testing {
 

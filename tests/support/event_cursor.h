@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/larch_table.h"
+#include "engine/cursor/larch_table.h"
 
 namespace larch::testing {
 

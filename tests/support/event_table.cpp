@@ -1,8 +1,8 @@
 // The event record table for engine tests and benchmarks.
 #include "tests/support/event_table.h"
 
-#include "engine/record_fields.h"
-#include "engine/record_layout.h"
+#include "engine/records/record_fields.h"
+#include "engine/records/record_layout.h"
 
 namespace larch::testing {
 namespace {

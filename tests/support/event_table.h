@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/data_file.h"
+#include "engine/data/data_file.h"
 
 namespace larch::testing {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "query/expression_eval.h"
+#include "query/expr/expression_eval.h"
 
 namespace larch::testing {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "engine/data_file.h"
-#include "query/expression_node.h"
+#include "engine/data/data_file.h"
+#include "query/expr/expression_node.h"
 
 namespace larch::testing {
 
