@@ -23,20 +23,27 @@ struct Layer {
 };
 
 const Layer kLayers[] = {
-    {"dataset/", 0},
-    {"engine/", 1},          // files, records, indexes, blobs, table-wide operations
-    {"query/", 2},           // SQL, expressions, filters, execution
-    {"engine/larch_", 3},    // sessions, databases, the table cursor, the query component
-    {"engine/larch_scopes", 1},  // read and write scopes over a data file
-    {"shell/", 4},           // the larch shell
-    {"data/", 4},            // the data module
-    {"photo/", 5},           // the JPEG codec and picture types
-    {"controls/", 5},        // the bound widgets and the seams
-    {"photo/db_jpeg_image", 6},
-    {"photo/flag_scope", 6},
-    {"report/", 7},
-    {"views/", 8},
-    {"app/", 9},
+    {"dataset/", 0},          // states, record buffers, fields, data sources and links
+    {"engine/files/", 1},     // errors, the file handler, the journal, lock ranges
+    {"engine/records/", 2},   // field types and descriptors, record images and their cache
+    {"engine/index/", 3},     // index file, keys, pages, the B+-tree
+    {"engine/blob/", 3},      // blob file and block chains
+    {"engine/data/", 4},      // the data file that owns its index and blob files
+    {"engine/tables/", 5},    // creation, restructure, rebuild, repair, the integrity check
+    {"query/expr/", 6},       // expression trees, typing and evaluation
+    {"query/sql/", 7},        // SQL lexing and parsing, parameters
+    {"query/filter/", 8},     // the filter language, record sets from indexes
+    {"query/exec/", 9},       // statement analysis, execution and results
+    {"engine/cursor/", 10},   // sessions, databases, the table cursor, the query component
+    {"shell/", 11},           // the larch shell
+    {"data/", 11},            // the data module
+    {"photo/", 12},           // the JPEG codec and picture types
+    {"controls/", 12},        // the bound widgets and the seams
+    {"photo/db_jpeg_image", 13},
+    {"photo/flag_scope", 13},
+    {"report/", 14},
+    {"views/", 15},
+    {"app/", 16},
 };
 
 const Layer* LayerOf(const std::string& path) {
