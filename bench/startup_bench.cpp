@@ -51,6 +51,21 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// Moving to the next record in the main window while the month query is
+// open: it follows ds1, so every move runs it again.
+void BM_MainWindowNext(benchmark::State& state) {
+    static FilledFolder data;
+    auto program = hollin::ui::StartProgram(data.folder.path(), data.folder.path() + "/");
+    hollin::Tdm2& dm2 = *program->dm2;
+    if (state.range(0) != 0) dm2.RunSql(0);
+    for (auto _ : state) {
+        dm2.Larchtbl.Next();
+        if (dm2.Larchtbl.Eof()) dm2.Larchtbl.First();
+    }
+    state.SetLabel(state.range(0) != 0 ? "month query open" : "month query closed");
+}
+BENCHMARK(BM_MainWindowNext)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
