@@ -5,8 +5,8 @@
 
 namespace hollin {
 
-const std::vector<TEventFieldSpec>& EventFieldSpecs() {
-    static const std::vector<TEventFieldSpec> fields = {
+const std::vector<TEventField>& EventFieldList() {
+    static const std::vector<TEventField> fields = {
         {"IndexField", ftAutoInc, 0, false}, {"FirstName", ftString, 15, true},
         {"MiddleName", ftString, 15, false}, {"LastName", ftString, 15, true},
         {"Event", ftString, 15, true},       {"EventDate", ftDate, 0, true},
@@ -20,9 +20,9 @@ const std::vector<TEventFieldSpec>& EventFieldSpecs() {
     return fields;
 }
 
-const std::vector<TEventIndexSpec>& EventIndexSpecs() {
+const std::vector<TEventIndex>& EventIndexList() {
     using namespace larch;
-    static const std::vector<TEventIndexSpec> indexes = {
+    static const std::vector<TEventIndex> indexes = {
         {"", "IndexField", ixPrimary | ixUnique | ixCaseInsensitive},
         {"Event", "Event", ixCaseInsensitive},
         {"LastName", "LastName", ixCaseInsensitive},
@@ -34,12 +34,12 @@ const std::vector<TEventIndexSpec>& EventIndexSpecs() {
 
 void DefineEventTable(larch::TLarchTable& table, int indexCount) {
     table.FieldDefs().Clear();
-    for (const TEventFieldSpec& field : EventFieldSpecs()) {
+    for (const TEventField& field : EventFieldList()) {
         table.FieldDefs().Add(field.name, field.type, field.size, field.required);
     }
     table.IndexDefs().Clear();
     for (int i = 0; i < indexCount; ++i) {
-        const TEventIndexSpec& index = EventIndexSpecs()[i];
+        const TEventIndex& index = EventIndexList()[i];
         table.IndexDefs().Add(index.name, index.fields, index.options);
     }
 }
@@ -50,13 +50,13 @@ void CreateEventTable(larch::TLarchTable& table, int indexCount) {
 
     table.RestructureFieldDefs().Clear();
     uint16_t fieldNumber = 1;
-    for (const TEventFieldSpec& field : EventFieldSpecs()) {
+    for (const TEventField& field : EventFieldList()) {
         table.RestructureFieldDefs().Add(field.name, field.type, field.size, field.required, "", "", "", "",
                                          fieldNumber++);
     }
     table.RestructureIndexDefs().Clear();
     for (int i = 0; i < indexCount; ++i) {
-        const TEventIndexSpec& index = EventIndexSpecs()[i];
+        const TEventIndex& index = EventIndexList()[i];
         table.RestructureIndexDefs().Add(index.name, index.fields, index.options, 0);
     }
     table.RestructureTable(0, 0, 1, 0, false, "", "", 512, true);

@@ -20,23 +20,23 @@ constexpr const char* kDefaultTableFile = "Hollin.DAT";
 // The name the data module opens it by (matched ignoring case).
 constexpr const char* kDefaultTableName = "Hollin.dat";
 
-struct TEventFieldSpec {
+struct TEventField {
     const char* name;
     TFieldType type;
     int size;
     bool required;
 };
 
-struct TEventIndexSpec {
+struct TEventIndex {
     const char* name;  // empty for the primary index
     const char* fields;
     larch::TIndexOptions options;
 };
 
 // The 17 fields, in field order.
-const std::vector<TEventFieldSpec>& EventFieldSpecs();
+const std::vector<TEventField>& EventFieldList();
 // The 5 indexes, in index order; tables the user creates carry the first 4.
-const std::vector<TEventIndexSpec>& EventIndexSpecs();
+const std::vector<TEventIndex>& EventIndexList();
 constexpr int kDefaultTableIndexCount = 5;
 constexpr int kUserTableIndexCount = 4;
 

@@ -30,7 +30,7 @@ enum class TSystemVariable {
     PageSetDesc,  // "Page n of m"
 };
 
-struct TFontSpec {
+struct TReportFont {
     std::string family = "Arial";
     double pointSize = 10;
     bool bold = false;
@@ -47,7 +47,7 @@ public:
     TRect bounds;
 
     // Texts (Label, DBText, Memo, DBMemo, SystemVariable).
-    TFontSpec font;
+    TReportFont font;
     QColor colour = Qt::black;
     bool transparent = true;  // otherwise the box is filled with backColour first
     QColor backColour = Qt::white;

@@ -26,27 +26,27 @@ const QImage& MeasureDevice() {
     return device;
 }
 
-QFontMetricsF Metrics(const TFontSpec& spec) { return QFontMetricsF(MakeFont(spec), &MeasureDevice()); }
+QFontMetricsF Metrics(const TReportFont& font) { return QFontMetricsF(MakeFont(font), &MeasureDevice()); }
 
 TMicrons ToMicrons(double pixels) { return static_cast<TMicrons>(std::ceil(pixels * kMicronsPerInch / kMeasureDpi)); }
 
 }  // namespace
 
-QFont MakeFont(const TFontSpec& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    return font;
+QFont MakeFont(const TReportFont& font) {
+    QFont qtFont(QString::fromStdString(font.family));
+    qtFont.setPointSizeF(font.pointSize);
+    qtFont.setBold(font.bold);
+    qtFont.setItalic(font.italic);
+    return qtFont;
 }
 
-TMicrons TextWidth(const TFontSpec& font, const std::string& text) {
+TMicrons TextWidth(const TReportFont& font, const std::string& text) {
     return ToMicrons(Metrics(font).horizontalAdvance(QString::fromStdString(text)));
 }
 
-TMicrons LineSpacing(const TFontSpec& font) { return ToMicrons(Metrics(font).lineSpacing()); }
+TMicrons LineSpacing(const TReportFont& font) { return ToMicrons(Metrics(font).lineSpacing()); }
 
-std::vector<std::string> WrapLines(const TFontSpec& font, const std::vector<std::string>& paragraphs,
+std::vector<std::string> WrapLines(const TReportFont& font, const std::vector<std::string>& paragraphs,
                                    TMicrons width) {
     const QFontMetricsF metrics = Metrics(font);
     const double limit = width * kMeasureDpi / kMicronsPerInch;

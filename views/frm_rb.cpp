@@ -7,7 +7,7 @@
 namespace hollin {
 
 using report::TAlignment;
-using report::TFontSpec;
+using report::TReportFont;
 using report::TItemKind;
 using report::TRect;
 using report::TReportBand;
@@ -16,11 +16,11 @@ using report::TSystemVariable;
 
 namespace {
 
-const TFontSpec kArial10{"Arial", 10, false, false};
-const TFontSpec kArial8{"Arial", 8, false, false};
-const TFontSpec kTimes10BoldItalic{"Times New Roman", 10, true, true};
+const TReportFont kArial10{"Arial", 10, false, false};
+const TReportFont kArial8{"Arial", 8, false, false};
+const TReportFont kTimes10BoldItalic{"Times New Roman", 10, true, true};
 
-TReportItem& AddText(TReportBand& band, const char* name, TItemKind kind, TRect bounds, const TFontSpec& font,
+TReportItem& AddText(TReportBand& band, const char* name, TItemKind kind, TRect bounds, const TReportFont& font,
                      TAlignment alignment = TAlignment::Left) {
     TReportItem& item = band.Add(name, kind, bounds);
     item.font = font;
@@ -28,14 +28,14 @@ TReportItem& AddText(TReportBand& band, const char* name, TItemKind kind, TRect 
     return item;
 }
 
-TReportItem& AddLabel(TReportBand& band, const char* name, const char* caption, TRect bounds, const TFontSpec& font,
+TReportItem& AddLabel(TReportBand& band, const char* name, const char* caption, TRect bounds, const TReportFont& font,
                       TAlignment alignment = TAlignment::Left) {
     TReportItem& item = AddText(band, name, TItemKind::Label, bounds, font, alignment);
     item.caption = caption;
     return item;
 }
 
-TReportItem& AddDBText(TReportBand& band, const char* name, const char* field, TRect bounds, const TFontSpec& font,
+TReportItem& AddDBText(TReportBand& band, const char* name, const char* field, TRect bounds, const TReportFont& font,
                        TAlignment alignment = TAlignment::Left) {
     TReportItem& item = AddText(band, name, TItemKind::DBText, bounds, font, alignment);
     item.dataField = field;
@@ -44,7 +44,7 @@ TReportItem& AddDBText(TReportBand& band, const char* name, const char* field, T
 }
 
 TReportItem& AddVariable(TReportBand& band, const char* name, TSystemVariable variable, TRect bounds,
-                         const TFontSpec& font, TAlignment alignment = TAlignment::Left) {
+                         const TReportFont& font, TAlignment alignment = TAlignment::Left) {
     TReportItem& item = AddText(band, name, TItemKind::SystemVariable, bounds, font, alignment);
     item.variable = variable;
     return item;

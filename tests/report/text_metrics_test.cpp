@@ -6,7 +6,7 @@
 namespace hollin::report {
 namespace {
 
-const TFontSpec kFont{"Arial", 10, false, false};
+const TReportFont kFont{"Arial", 10, false, false};
 
 TEST(WrapLines, BreaksAtBlanksOnlyAndKeepsInnerBlanks) {
     const TMicrons width = TextWidth(kFont, "alpha beta") + 100;
