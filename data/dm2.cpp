@@ -1,8 +1,6 @@
 // The data module: components, creation, the table list and the month query.
 #include "data/dm2.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 
 #include "data/date_routines.h"
@@ -21,18 +19,6 @@ constexpr uint16_t kLockWaitTime = 100;
 std::string WithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
-}
-
-bool HasDataExtension(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
-    return ext == ".DAT";
-}
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text;
 }
 
 }  // namespace
@@ -110,19 +96,13 @@ void Tdm2::CreateTables(const std::string& folder) {
 }
 
 void Tdm2::BuildTableList() {
+    // Every data file once, in name order, whatever order the folder keeps.
+    const std::vector<std::string> found = MatchingFiles(m_folder, {"*.DAT"});
+    if (found.empty()) return;
     std::vector<std::string> names;
-    bool found = false;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (!HasDataExtension(name) || !entry.is_regular_file(error)) continue;
-        found = true;
-        if (Upper(name) != Upper(kDefaultTableFile)) names.push_back(name);
+    for (const std::string& name : found) {
+        if (!SameName(name, kDefaultTableFile)) names.push_back(name);
     }
-    if (error) larch::RaiseOsError(errno == 0 ? ENOENT : errno, m_folder);
-    if (!found) return;
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return Upper(a) < Upper(b); });
     names.push_back(kDefaultTableFile);
 
     std::ofstream out(ListFilePath(), std::ios::binary | std::ios::trunc);

@@ -105,46 +105,39 @@ void CopyOneFile(const std::string& source, const std::string& target, uint64_t&
 // aside: none of them is a file of its own, and a journal copied beside other
 // files would be rolled back into them.
 bool IsLeftOver(const std::string& name) {
-    const std::string upper = UpperText(name);
-    auto endsWith = [&](const std::string& tail) {
-        return upper.size() > tail.size() && upper.compare(upper.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    return endsWith(UpperText(kTemporarySuffix)) || endsWith(".JNL") || endsWith("~");
+    return WildcardMatch(std::string("*") + kTemporarySuffix, name) || WildcardMatch("*.JNL", name) ||
+           WildcardMatch("*~", name);
 }
 
-bool IsTableFile(const std::string& name) {
-    const std::string upper = UpperText(name);
-    for (const char* ext : kTableExtensions) {
-        if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, ext) == 0) return true;
+// 0, 1 or 2 for a table's data, index or blob file; -1 for any other file.
+int TableFileKind(const std::string& name) {
+    for (int k = 0; k < 3; ++k) {
+        if (WildcardMatch(std::string("*") + kTableExtensions[k], name)) return k;
     }
-    return false;
+    return -1;
 }
+
+bool IsTableFile(const std::string& name) { return TableFileKind(name) >= 0; }
 
 // Puts the copies (name + kTemporarySuffix) in place of the files of folder.
 // A table's three files are swapped through the engine's swap journal, so a
 // crash at any step leaves the old table or the new one, never a mix; a file
 // of no table is simply renamed.
 void ReplaceFiles(const std::string& folder, const std::vector<std::string>& names) {
-    std::vector<std::string> others;
-    std::string data;
+    std::string copies[3];
+    std::string base;
     for (const std::string& name : names) {
-        if (!IsTableFile(name)) {
-            others.push_back(name);
-        } else if (UpperText(name).size() > 4 && UpperText(name).compare(UpperText(name).size() - 4, 4, ".DAT") == 0) {
-            data = name;
+        const int kind = TableFileKind(name);
+        if (kind < 0) {
+            if (::rename((folder + name + kTemporarySuffix).c_str(), (folder + name).c_str()) != 0) {
+                Fail("Cannot replace", folder + name);
+            }
+            continue;
         }
+        copies[kind] = folder + name + kTemporarySuffix;
+        base = folder + BaseName(name);
     }
-    for (const std::string& name : others) {
-        if (::rename((folder + name + kTemporarySuffix).c_str(), (folder + name).c_str()) != 0) {
-            Fail("Cannot replace", folder + name);
-        }
-    }
-    std::vector<std::string> tableFiles;
-    for (const std::string& name : names) {
-        if (IsTableFile(name)) tableFiles.push_back(name);
-    }
-    if (tableFiles.empty()) return;
-    const std::string base = folder + BaseName(tableFiles.front());
+    if (base.empty()) return;
     const larch::restructure::TableFiles old = larch::restructure::FilesOf(base + ".DAT");
     // The swap takes every file of the table: a file the copy lacks stays as
     // it is, through a copy of its own.
@@ -152,12 +145,8 @@ void ReplaceFiles(const std::string& folder, const std::vector<std::string>& nam
     const std::string* oldNames[3] = {&old.data, &old.index, &old.blob};
     std::string* freshNames[3] = {&fresh.data, &fresh.index, &fresh.blob};
     for (int k = 0; k < 3; ++k) {
-        const std::string ext = kTableExtensions[k];
-        auto copy = std::find_if(tableFiles.begin(), tableFiles.end(), [&](const std::string& name) {
-            return UpperText(name).compare(UpperText(name).size() - 4, 4, ext) == 0;
-        });
-        if (copy != tableFiles.end()) {
-            *freshNames[k] = folder + *copy + kTemporarySuffix;
+        if (!copies[k].empty()) {
+            *freshNames[k] = copies[k];
         } else if (larch::restructure::FileExists(*oldNames[k])) {
             *freshNames[k] = *oldNames[k] + kTemporarySuffix;
             uint64_t ignored = 0;
