@@ -88,6 +88,9 @@ void ApplyRegions(int journal, const uint8_t* header, const std::string& dataPat
         for (int f = 0; f < 3; ++f) {
             if (!(present & (1 << f))) continue;
             fds[f] = ::open(paths[f].c_str(), O_RDWR | O_CLOEXEC);
+            // A file that is gone has nothing to put back; its entries end
+            // the rollback below.
+            if (fds[f] < 0 && errno == ENOENT) continue;
             if (fds[f] < 0) RaiseOsError(errno, paths[f]);
         }
         int64_t at = kJournalHeaderSize;
@@ -98,7 +101,7 @@ void ApplyRegions(int journal, const uint8_t* header, const std::string& dataPat
             const uint8_t file = entry[0];
             const int64_t offset = GetI64(entry + 4);
             const uint32_t length = GetU32(entry + 12);
-            if (file > 2 || fds[file] < 0 || offset < 0 || length > kMaxEntryLength) break;
+            if (file > 2 || offset < 0 || length > kMaxEntryLength) break;
             bytes.resize(length);
             if (ReadUpTo(journal, at + kJournalEntryHeaderSize, bytes.data(), length) < length) break;
             uint8_t number[4];
@@ -107,7 +110,7 @@ void ApplyRegions(int journal, const uint8_t* header, const std::string& dataPat
             crc = Crc32(entry, 16, crc);
             crc = Crc32(bytes.data(), length, crc);
             if (crc != GetU32(entry + 16)) break;  // torn, or an earlier write's
-            WriteAll(fds[file], offset, bytes.data(), length, paths[file]);
+            if (fds[file] >= 0) WriteAll(fds[file], offset, bytes.data(), length, paths[file]);
             at += kJournalEntryHeaderSize + length;
         }
         for (int f = 0; f < 3; ++f) {

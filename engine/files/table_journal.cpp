@@ -167,7 +167,16 @@ void TTableJournal::Save(int file, int64_t from, int64_t to) {
         const std::size_t at = entries.size();
         entries.resize(at + kJournalEntryHeaderSize + static_cast<std::size_t>(stop - start));
         uint8_t* entry = entries.data() + at;
-        std::size_t got = handler.ReadAt(start, entry + kJournalEntryHeaderSize, static_cast<std::size_t>(stop - start), true);
+        std::size_t got = 0;
+        try {
+            got = handler.ReadAt(start, entry + kJournalEntryHeaderSize, static_cast<std::size_t>(stop - start), true);
+        } catch (...) {
+            // Nothing of these regions was saved: no half entry waits to be
+            // written, and a retry saves them again.
+            entries.resize(at);
+            for (uint64_t r = region; r < end; ++r) m_saved[file][r / 64] &= ~(uint64_t{1} << (r % 64));
+            throw;
+        }
         entries.resize(at + kJournalEntryHeaderSize + got);
         entry = entries.data() + at;
         journal_io::EncodeEntry(entry, static_cast<uint8_t>(file), start, static_cast<uint32_t>(got), m_writeNumber);

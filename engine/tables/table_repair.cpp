@@ -240,11 +240,25 @@ RepairReport RepairTable(const std::string& dataPath, const std::string& private
     data.SetReadOnly(true);
     data.SetFileName(path);
     data.Open();
-    if (TTableJournal::MayBeHot(path) && TTableJournal::RecoverIfHot(path)) {
-        Note(report, "An unfinished write was rolled back first.");
-    }
+    // The copies are of the files as found, before anything touches them;
+    // the journal of an unfinished write is kept too.
     const TableFiles old = restructure::FilesOf(path);
     KeepCopies(old, report);
+    if (TTableJournal::MayBeHot(path)) {
+        const std::string journalCopy = MakeTableFileName(path, ".JRP");
+        std::error_code error;
+        std::filesystem::copy_file(TTableJournal::PathFor(path), journalCopy,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error) RaiseEngineError(err::WriteError, journalCopy);
+        report.copies.push_back(journalCopy);
+        try {
+            if (TTableJournal::RecoverIfHot(path)) Note(report, "An unfinished write was rolled back first.");
+        } catch (const ELarchEngineError&) {
+            // A journal that cannot be applied is no reason to give up on
+            // the records; the data file is read as it stands.
+            Note(report, "An unfinished write could not be rolled back; the files were read as they stand.");
+        }
+    }
 
     SourceTable source;
     ReadDataHeader(data, source, report);

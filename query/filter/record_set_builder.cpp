@@ -662,9 +662,13 @@ RecordSet RecordSetBuilder::Narrow(const TExpressionNode& node, const RecordSet&
         std::vector<Range> ranges = planner.Ranges(plan, &keys);
         // Only worth it when the index range is smaller than what is left.
         if (Planner::Count(ranges) >= CountRecords(current)) return evaluate(node);
-        RecordSet candidates = MakeRecordSet(m_file.Header().nextRecordNumber);
+        const uint32_t next = m_file.Header().nextRecordNumber;
+        RecordSet candidates = MakeRecordSet(next);
         for (const Range& r : ranges) {
-            m_file.Index().ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) { AddRecord(candidates, n); });
+            m_file.Index().ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) {
+                // A damaged key may name a record the file cannot hold.
+                if (n < next) AddRecord(candidates, n);
+            });
         }
         IntersectWith(candidates, current);
         return Scan([&](const uint8_t* image, uint32_t) { return Passes(node, image); }, candidates);
@@ -699,9 +703,12 @@ RecordSet RecordSetBuilder::Narrow(const TExpressionNode& node, const RecordSet&
             index.ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) { RemoveRecord(set, n); });
         }
     } else {
-        set = MakeRecordSet(m_file.Header().nextRecordNumber);
+        const uint32_t next = m_file.Header().nextRecordNumber;
+        set = MakeRecordSet(next);
         for (const Range& r : ranges) {
-            index.ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) { AddRecord(set, n); });
+            index.ForEachRecordAt(plan.slot, r.first, r.second, [&](uint32_t n) {
+                if (n < next) AddRecord(set, n);
+            });
         }
     }
     IntersectWith(set, current);
