@@ -119,6 +119,7 @@ bool TfrmMain::TableLimitReached() {
 
 void TfrmMain::BackupTable1Click() {
     std::shared_ptr<TAnimationThread> animation;
+    int failed = 0;
     try {
         WaitCursor hourglass;
         TAnimationThread::TSettings settings;
@@ -130,14 +131,18 @@ void TfrmMain::BackupTable1Click() {
         pnlAnimate->Follow(animation);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         TCopyProgress progress(this, "Backing up the tables...");
-        m_dm2->BackupTables(progress.Callbacks());
+        failed = m_dm2->BackupTables(progress.Callbacks());
     } catch (...) {
+        // The error itself is shown next; no word of a finished backup.
         if (animation) animation->Terminate();
-        ShowPlainMessage("Data files backed up");
         throw;
     }
     animation->Terminate();
-    ShowPlainMessage("Data files backed up");
+    // Each failed file had its own box: the closing word must not claim a
+    // whole backup then.
+    ShowPlainMessage(failed == 0 ? "Data files backed up"
+                                 : "Data files backed up, except for " + std::to_string(failed) +
+                                       (failed == 1 ? " table" : " tables") + " that could not be copied");
 }
 
 void TfrmMain::RestoreTable1Click() {

@@ -222,7 +222,8 @@ int CopyFileSet(const std::string& sourceFolder, const std::vector<std::string>&
     uint64_t total = 0;
     for (const std::string& name : names) {
         tables[UpperText(BaseName(name))].push_back(name);
-        total += fs::file_size(from + name, error);
+        const auto size = fs::file_size(from + name, error);
+        if (!error) total += size;
     }
     uint64_t done = 0;
     for (const auto& [key, files] : tables) {

@@ -172,11 +172,12 @@ void TDBJPEGImage::UpdateData() {
         field->Clear();
         return;
     }
-    {
-        std::unique_ptr<TStream> blob = field->DataSet()->CreateBlobStream(*field, bmWrite);
-        Compressor().CompressPicture(m_picture, *blob);
-    }
-    field->NotifyChanged();
+    // Compressed in memory first: a compression that fails leaves the stored
+    // photo as it was. Loading the field reports its change.
+    TMemoryStream jpeg;
+    Compressor().CompressPicture(m_picture, jpeg);
+    jpeg.SetPosition(0);
+    field->LoadFromStream(jpeg);
 }
 
 void TDBJPEGImage::PictureChanged() {

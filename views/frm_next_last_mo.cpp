@@ -139,13 +139,14 @@ void TfrmNextLastMo::rbCurrentClick() { RunMonth(0); }
 
 void TfrmNextLastMo::btnOpnTblClick() {
     larch::TLarchTable& table = m_dm2.Larchtbl;
-    m_dm2.FinishEditing();
-    table.Close();
     const int index = cbTablesAvl->currentIndex();
-    // A typed name that is no entry of the list has no item to open.
+    // A typed name that is no entry of the list has no item to open; it is
+    // refused before the open table is closed, so that one stays open.
     if (index < 0 || cbTablesAvl->currentText() != cbTablesAvl->itemText(index)) {
         throw std::runtime_error("List index out of bounds (" + std::to_string(index) + ")");
     }
+    m_dm2.FinishEditing();
+    table.Close();
     const std::string name = std::filesystem::path(cbTablesAvl->itemText(index).toStdString()).filename().string();
     table.SetTableName(name);
     table.Open();

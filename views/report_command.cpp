@@ -78,6 +78,9 @@ int RunReportCommand(const std::string& dataDir, const std::string& kind, const 
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app.emplace(argc, argv);
     }
+    // Only a file this run made is removed after a failure; a report the
+    // user kept under that name stays.
+    const bool existed = std::filesystem::exists(output, error);
     try {
         return WriteReport(dataDir, detailed, asText, output);
     } catch (const std::exception& e) {
@@ -85,7 +88,7 @@ int RunReportCommand(const std::string& dataDir, const std::string& kind, const 
     } catch (...) {
         err << "Cannot write the report: unknown error\n";
     }
-    std::filesystem::remove(output, error);
+    if (!existed) std::filesystem::remove(output, error);
     return kReportFailed;
 }
 

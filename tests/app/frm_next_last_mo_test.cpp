@@ -84,11 +84,12 @@ TEST_F(MonthWindow, OpenTableSwitchesTheTableAndRerunsTheCurrentMonth) {
     EXPECT_EQ(window.windowTitle().toStdString(), "Events this month");
     EXPECT_EQ(Rows(), std::vector<std::string>{"Worker"});
 
-    // A typed name that is no entry fails, and the table stays closed.
+    // A typed name that is no entry fails, and the open table stays open.
     window.cbTablesAvl->setEditText(QStringLiteral("Other.DAT"));
     window.btnOpnTbl->click();
     EXPECT_EQ(TakeShownMessages().size(), 1u);
-    EXPECT_FALSE(Dm2().Larchtbl.Active());
+    EXPECT_TRUE(Dm2().Larchtbl.Active());
+    EXPECT_EQ(Dm2().Larchtbl.TableName(), "Work.DAT");
     EXPECT_EQ(window.lblCurTbl->text().toStdString(), "Work.DAT");
 }
 
