@@ -5,6 +5,8 @@
 #include <QMenuBar>
 #include <QPrintPreviewWidget>
 #include <QTest>
+#include <fstream>
+#include <iterator>
 #include <QToolButton>
 
 #include "controls/file_dialog.h"
@@ -82,7 +84,14 @@ TEST(ReportPreview, ListIsWrittenAsTextUnderItsDefaultName) {
     const auto requests = ui::TakeFileRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].defaultName, "HolList.txt");
-    EXPECT_TRUE(std::filesystem::exists(path));
+    // Both records, in their order.
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto first = text.find("First0001");
+    const auto second = text.find("First0002");
+    ASSERT_NE(first, std::string::npos) << text;
+    ASSERT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
 }
 
 TEST(ReportPreview, GenerationErrorsReachTheErrorBoxAndTheCallerGoesOn) {
