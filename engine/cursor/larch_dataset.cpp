@@ -78,6 +78,7 @@ void TLarchDataSet::InternalOpen() {
             DatabaseError("Error creating table handle.");
         }
         file->SetExclusive(OpensExclusively());
+        file->SetTemporary(OpensTemporary());
         file->SetReadOnly(OpensReadOnly());
         file->SetWriteThrough(m_forceBufferFlush);
         file->SetLockRetryCount(m_lockRetryCount);

@@ -100,6 +100,8 @@ protected:
     virtual bool OpensReadOnly() const { return ReadOnly(); }
     // Whether the data file opens exclusively; the default follows Exclusive.
     virtual bool OpensExclusively() const { return m_exclusive; }
+    // Whether the data file is a temporary table (TDataFile::SetTemporary).
+    virtual bool OpensTemporary() const { return false; }
     // The fields the cursor offers, asked at open; empty (the default): every
     // stored field under its own name.
     virtual std::vector<TCursorColumn> CursorColumns() { return {}; }

@@ -206,6 +206,8 @@ bool TLarchQuery::OpensExclusively() const {
     return Exclusive() || (!m_live && m_statement && m_statement->ResultIsTemporary());
 }
 
+bool TLarchQuery::OpensTemporary() const { return !m_live && m_statement && m_statement->ResultIsTemporary(); }
+
 void TLarchQuery::SelectInitialIndex() { SelectSlotAtOpen(m_live ? m_statement->MatchingIndex() : 0); }
 
 void TLarchQuery::ExecSQL() {

@@ -119,6 +119,7 @@ protected:
     bool OpensReadOnly() const override { return !m_live || ReadOnly(); }
     // A temporary canned result is this query's alone: no locks to take.
     bool OpensExclusively() const override;
+    bool OpensTemporary() const override;
     std::vector<TCursorColumn> CursorColumns() override;
     std::unique_ptr<TExpressionNode> CursorCondition() override;
 

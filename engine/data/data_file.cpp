@@ -60,6 +60,12 @@ int64_t TDataFile::RecordOffset(uint32_t number) const {
     return DataStart() + static_cast<int64_t>(number - 1) * m_header.recordSize;
 }
 
+void TDataFile::SetTemporary(bool value) {
+    CheckClosed(value != m_temporary);
+    m_temporary = value;
+    SetExactName(value);
+}
+
 void TDataFile::CreateTable(std::vector<FieldDescriptor> fields, const IndexDescriptor& primary,
                             const std::vector<IndexDescriptor>& secondaries, const TableSettings& settings) {
     CheckClosed(true);
@@ -95,6 +101,7 @@ void TDataFile::CreateTable(std::vector<FieldDescriptor> fields, const IndexDesc
     m_index->SetExclusive(true);
     m_index->SetReadOnly(false);
     m_index->SetWriteThrough(WriteThrough());
+    m_index->SetExactName(m_temporary);
     m_index->SetFileName(FileName());
     std::unique_ptr<TBlobFile> blob;
     if (blobFields > 0) {
@@ -102,6 +109,7 @@ void TDataFile::CreateTable(std::vector<FieldDescriptor> fields, const IndexDesc
         blob->SetExclusive(true);
         blob->SetWriteThrough(WriteThrough());
         blob->SetBlockSize(settings.blobBlockSize);
+        blob->SetExactName(m_temporary);
         blob->SetFileName(FileName());
     }
 
@@ -165,6 +173,7 @@ void TDataFile::OpenHandleRecovering() {
         TTableJournal::RecoverIfHot(FileName());
         OpenHandle();
     }
+    if (m_temporary) return;
     // A journal left by a writer that died is rolled back before anything is
     // read; one of a live writer is waited for.
     // Every writer names the journal as this does; looking the name up once
@@ -205,6 +214,7 @@ void TDataFile::OpenChecked() {
     m_index->SetExclusive(Exclusive());
     m_index->SetReadOnly(ReadOnly());
     m_index->SetWriteThrough(WriteThrough());
+    m_index->SetExactName(m_temporary);
     m_index->SetFileName(FileName());
     m_index->SetDataFileName(FileName());
     m_index->SetFields(&m_fields);
@@ -216,6 +226,7 @@ void TDataFile::OpenChecked() {
         m_blob->SetReadOnly(ReadOnly());
         m_blob->SetWriteThrough(WriteThrough());
         m_blob->SetBlockSize(m_header.blobBlockSize);
+        m_blob->SetExactName(m_temporary);
         m_blob->SetFileName(FileName());
         m_blob->Open();
     }
@@ -244,7 +255,7 @@ void TDataFile::OpenChecked() {
     m_cache.SetImageSize(ImageSize());
     m_recoveryPending = false;
     m_writesInJournal = 0;
-    if (!ReadOnly()) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough());
+    if (!ReadOnly() && !m_temporary) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough(), m_journalPath);
 }
 
 void TDataFile::CloseFiles() {
@@ -320,6 +331,7 @@ void TDataFile::RollBackQuietly() noexcept {
 }
 
 void TDataFile::JournalPendingWrites(bool includePinned, bool forceHeaders) {
+    if (m_temporary) return;
     std::vector<TTableJournal::Region> regions;
     if (forceHeaders || m_headerChanged) regions.push_back({TTableJournal::kDataFile, 0, kDataHeaderSize});
     for (const TRecord* record : m_cache.WritableDirty(includePinned)) {
@@ -345,6 +357,7 @@ void TDataFile::ReloadAll(bool notify) {
 }
 
 void TDataFile::RecoverIfHot() {
+    if (m_temporary) return;
     if ((m_recoveryPending || m_journal.HotJournalPossible(FileName(), m_journalPath)) &&
         TTableJournal::RecoverIfHot(FileName())) {
         ReloadAll(true);

@@ -88,6 +88,13 @@ public:
     // was stopped).
     void Abandon();
 
+    // A temporary table that only this handler ever opens and that is
+    // deleted after use (a canned result): its files bear exactly the names
+    // given and no journal guards its writes, since after a crash there is
+    // nothing in it to restore. Set while closed.
+    void SetTemporary(bool value);
+    bool Temporary() const { return m_temporary; }
+
     const DataHeader& Header() const { return m_header; }
     DataHeader& MutableHeader();  // marks the header changed
     const std::vector<FieldDescriptor>& Fields() const { return m_fields; }
@@ -257,6 +264,7 @@ private:
     std::vector<uint32_t> m_recordLocks;
     std::function<void()> m_onTableChanged;
     TTableJournal m_journal;
+    bool m_temporary = false;
     bool m_recoveryPending = false;  // a rollback failed: the journal waits on disk
     int m_writesInJournal = 0;       // exclusive: writes since the caches first wrote
     std::string m_journalPath;       // the journal's name, looked up at open

@@ -98,7 +98,7 @@ std::string TFileHandler::ResolveCaseInsensitive(const std::string& path) {
     return slash == std::string::npos ? found : path.substr(0, slash + 1) + found;
 }
 
-bool TFileHandler::Exists() const { return PathExists(ResolveCaseInsensitive(m_fileName)); }
+bool TFileHandler::Exists() const { return PathExists(DiskPath()); }
 
 void TFileHandler::TakeShareLock() {
     short type = m_exclusive ? F_WRLCK : F_RDLCK;
@@ -110,24 +110,45 @@ void TFileHandler::TakeShareLock() {
     }
 }
 
+std::string TFileHandler::DiskPath() const {
+    return m_exactName ? m_fileName : ResolveCaseInsensitive(m_fileName);
+}
+
 void TFileHandler::OpenHandle() {
     if (IsOpen()) return;
-    std::string path = ResolveCaseInsensitive(m_fileName);
+    // The exact spelling is tried first, so that the usual open costs no
+    // directory scan and no separate look-up.
+    std::string path = m_fileName;
+    const int flags = O_CLOEXEC | (m_writeThrough ? O_DSYNC : 0);
+    // An exclusive open needs a descriptor that may take the write share lock,
+    // even when the table itself is only read.
+    const bool wantWrite = !m_readOnly || m_exclusive;
+    auto attempt = [&](bool write) { return ::open(path.c_str(), flags | (write ? O_RDWR : O_RDONLY)); };
+    int fd = attempt(wantWrite);
+    if (fd < 0 && errno == ENOENT && !m_exactName) {
+        path = ResolveCaseInsensitive(m_fileName);
+        if (path != m_fileName) fd = attempt(wantWrite);
+        else errno = ENOENT;
+    }
+    if (fd < 0 && wantWrite && (errno == EACCES || errno == EROFS)) {
+        // A read-only table, or a file without write bits, opens read-only;
+        // any other refusal stands.
+        const int refused = errno;
+        struct stat st;
+        if (m_readOnly || (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)) fd = attempt(false);
+        if (fd < 0) errno = refused;
+    }
+    if (fd < 0) RaiseOsError(errno, m_fileName);
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) RaiseOsError(errno, m_fileName);
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        RaiseOsError(error, m_fileName);
+    }
     if ((st.st_mode & 0222) == 0) {
         m_readOnly = true;
         m_readOnlyByAttribute = true;
     }
-    int flags = O_CLOEXEC | (m_writeThrough ? O_DSYNC : 0);
-    // An exclusive open needs a descriptor that may take the write share lock,
-    // even when the table itself is only read.
-    bool wantWrite = !m_readOnly || m_exclusive;
-    int fd = ::open(path.c_str(), flags | (wantWrite ? O_RDWR : O_RDONLY));
-    if (fd < 0 && wantWrite && m_readOnly && (errno == EACCES || errno == EROFS)) {
-        fd = ::open(path.c_str(), flags | O_RDONLY);
-    }
-    if (fd < 0) RaiseOsError(errno, m_fileName);
     m_fd = fd;
     m_position = 0;
     TakeShareLock();
@@ -146,8 +167,8 @@ void TFileHandler::Close() { CloseHandle(); }
 void TFileHandler::CreateHandle() {
     CheckClosed(true);
     if (!m_exclusive) RaiseEngineError(err::MustBeExclusive, m_fileName);
-    std::string path = ResolveCaseInsensitive(m_fileName);
-    if (!PathExists(path)) path = m_fileName;  // new files take the name as given
+    std::string path = DiskPath();
+    if (!m_exactName && !PathExists(path)) path = m_fileName;  // new files take the name as given
     int flags = O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC | (m_writeThrough ? O_DSYNC : 0);
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) RaiseOsError(errno, m_fileName);
@@ -162,7 +183,7 @@ void TFileHandler::Create() { CreateHandle(); }
 
 void TFileHandler::Delete() {
     CheckClosed(true);
-    if (::unlink(ResolveCaseInsensitive(m_fileName).c_str()) != 0) {
+    if (::unlink(DiskPath().c_str()) != 0) {
         RaiseEngineError(err::CannotDelete, m_fileName);
     }
 }
@@ -170,7 +191,7 @@ void TFileHandler::Delete() {
 void TFileHandler::Rename(const std::string& newName) {
     CheckClosed(true);
     std::string target = MakeFileName(newName);
-    if (::rename(ResolveCaseInsensitive(m_fileName).c_str(), target.c_str()) != 0) {
+    if (::rename(DiskPath().c_str(), target.c_str()) != 0) {
         RaiseEngineError(err::UnknownOsError, m_fileName);
     }
     m_fileName = target;

@@ -39,6 +39,10 @@ public:
     void SetReadOnly(bool value);
     // Takes effect at the next open or create.
     void SetWriteThrough(bool value) { m_writeThrough = value; }
+    // The file bears exactly the name given, never another spelling of it
+    // (files this process names itself), so no folder is scanned for one.
+    void SetExactName(bool value) { m_exactName = value; }
+    bool ExactName() const { return m_exactName; }
 
     bool Exclusive() const { return m_exclusive; }
     bool ReadOnly() const { return m_readOnly; }
@@ -123,6 +127,8 @@ protected:
 private:
     void TakeShareLock();
     [[noreturn]] void Fail(int code);
+    // The name on disk: the exact name, or the spelling that exists.
+    std::string DiskPath() const;
 
     std::string m_fileName;
     int m_fd = -1;
@@ -131,6 +137,7 @@ private:
     bool m_readOnly = false;
     bool m_readOnlyByAttribute = false;
     bool m_writeThrough = false;
+    bool m_exactName = false;
     uint64_t m_readCalls = 0;
     uint64_t m_writeCalls = 0;
     TTableJournal* m_journal = nullptr;

@@ -238,6 +238,11 @@ bool StillNamed(int fd, const std::string& path) {
            named.st_ino == mine.st_ino && named.st_dev == mine.st_dev;
 }
 
+bool HasValidHeader(int fd) {
+    uint8_t header[kJournalHeaderSize];
+    return ReadUpTo(fd, 0, header, sizeof header) == sizeof header && HeaderValid(header);
+}
+
 int OpenHot(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) return -1;
@@ -246,9 +251,7 @@ int OpenHot(const std::string& path) {
         // and is refused only when the journal is still valid after that.
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return -1;
-        uint8_t header[kJournalHeaderSize];
-        const bool hot = Lock(fd, F_RDLCK, true) && StillNamed(fd, path) &&
-                         ReadUpTo(fd, 0, header, sizeof header) == sizeof header && HeaderValid(header);
+        const bool hot = Lock(fd, F_RDLCK, true) && StillNamed(fd, path) && HasValidHeader(fd);
         ::close(fd);
         if (hot) RaiseEngineError(err::AccessDenied, path);
         return -1;

@@ -19,6 +19,8 @@ std::vector<uint8_t> EncodeHeader(uint8_t kind, uint8_t present, const int64_t s
 void EncodeEntry(uint8_t* entry, uint8_t file, int64_t offset, uint32_t length, uint32_t writeNumber);
 // Whether the 64 bytes are a journal header that checks out.
 bool HeaderValid(const uint8_t* header);
+// Whether the journal open at `fd` starts with a header that checks out.
+bool HasValidHeader(int fd);
 std::vector<uint8_t> EncodeSwap(const std::vector<TTableJournal::SwapFile>& files);
 
 // Opens (creating when missing) the journal and takes its lock, waiting for

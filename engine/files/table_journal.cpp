@@ -38,12 +38,13 @@ uint32_t NewWriteNumber() {
 
 TTableJournal::~TTableJournal() { Close(); }
 
-void TTableJournal::Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable) {
+void TTableJournal::Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable,
+                           const std::string& path) {
     m_files[kDataFile] = data;
     m_files[kIndexFile] = index;
     m_files[kBlobFile] = blob;
     m_durable = durable;
-    m_path = PathFor(data->FileName());
+    m_path = path.empty() ? PathFor(data->FileName()) : path;
     for (int f = 0; f < 3; ++f) {
         if (m_files[f]) m_files[f]->AttachJournal(this, f);
     }
@@ -70,11 +71,7 @@ void TTableJournal::Close() noexcept {
     // The last user removes the spent journal; a write that did not complete
     // leaves it valid for the next user.
     if (!m_active && journal_io::TryLock(m_fd)) {
-        uint8_t header[kJournalHeaderSize];
-        if (::pread(m_fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
-            !journal_io::HeaderValid(header)) {
-            if (journal_io::StillNamed(m_fd, m_path)) ::unlink(m_path.c_str());
-        }
+        if (!journal_io::HasValidHeader(m_fd) && journal_io::StillNamed(m_fd, m_path)) ::unlink(m_path.c_str());
     }
     ::close(m_fd);  // releases the journal lock
     m_fd = -1;
@@ -281,8 +278,10 @@ void TTableJournal::BeginSwap(const std::string& dataPath, const std::vector<Swa
 }
 
 std::string TTableJournal::PathFor(const std::string& dataPath) {
-    const std::string data = TFileHandler::ResolveCaseInsensitive(dataPath);
-    return TFileHandler::ResolveCaseInsensitive(MakeTableFileName(data, ".JNL"));
+    // Every user names the journal after the data file's spelling on disk,
+    // so the name is exact: no other spelling is looked for (which could
+    // belong to a table whose name differs only in case).
+    return MakeTableFileName(TFileHandler::ResolveCaseInsensitive(dataPath), ".JNL");
 }
 
 bool TTableJournal::Exists(const std::string& dataPath) { return ::access(PathFor(dataPath).c_str(), F_OK) == 0; }
@@ -292,9 +291,7 @@ bool TTableJournal::MayBeHot(const std::string& dataPath) { return MayBeHotAt(Pa
 bool TTableJournal::MayBeHotAt(const std::string& journalPath) {
     int fd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    uint8_t header[kJournalHeaderSize];
-    const bool valid = ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
-                       journal_io::HeaderValid(header);
+    const bool valid = journal_io::HasValidHeader(fd);
     ::close(fd);
     return valid;
 }
@@ -305,9 +302,7 @@ bool TTableJournal::HotJournalPossible(const std::string& dataPath, const std::s
     struct stat st;
     if (::stat(m_path.c_str(), &st) != 0) return false;
     if (static_cast<uint64_t>(st.st_ino) != m_fdInode) return lookUp();
-    uint8_t header[kJournalHeaderSize];
-    return ::pread(m_fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
-           journal_io::HeaderValid(header);
+    return journal_io::HasValidHeader(m_fd);
 }
 
 bool TTableJournal::RecoverIfHot(const std::string& dataPath) {

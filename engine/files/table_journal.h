@@ -84,7 +84,9 @@ public:
     // Guards the open files of a table (the blob file may be null) from now
     // on; `durable` (ForceBufferFlush) makes the journal reach the disk
     // before the first change it guards, and its removal reach the disk too.
-    void Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable);
+    // `path`, the journal's name when already looked up (PathFor).
+    void Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable,
+                const std::string& path = {});
     // Lets the handlers write unguarded again and closes the journal,
     // removing it when no other user is writing; a write still in progress
     // is left on disk as it is.
@@ -116,7 +118,8 @@ public:
     // When that fails the journal stays valid on disk for the next user.
     void RollBack();
 
-    // The journal's path for a table's data file (its spelling on disk).
+    // The journal's path for a table's data file: its spelling on disk with
+    // the extension ".JNL".
     static std::string PathFor(const std::string& dataPath);
     // Whether a journal file exists beside the table.
     static bool Exists(const std::string& dataPath);

@@ -419,14 +419,17 @@ void TDataQuery::Execution::CreateResult() {
     }
     // This engine cannot open an encrypted table: refuse before writing one.
     if (r.encrypted) RaiseEngineError(err::PasswordRequired, resultPath);
-    // Creating the result over a table the statement reads would destroy it.
-    const std::string dataPath = TFileHandler::ResolveCaseInsensitive(MakeTableFileName(resultPath, ".DAT"));
-    for (const auto& file : files) {
-        std::error_code error;
-        if (std::filesystem::equivalent(dataPath, file->FileName(), error))
-            RaiseEngineError(err::AccessDenied, file->FileName());
+    // Creating the result over a table the statement reads would destroy it
+    // (a temporary name is one that no table bears).
+    if (!resultTemporary) {
+        const std::string dataPath = TFileHandler::ResolveCaseInsensitive(MakeTableFileName(resultPath, ".DAT"));
+        for (const auto& file : files) {
+            std::error_code error;
+            if (std::filesystem::equivalent(dataPath, file->FileName(), error))
+                RaiseEngineError(err::AccessDenied, file->FileName());
+        }
     }
-    CreateResultTable(resultPath, layout);
+    CreateResultTable(resultPath, layout, resultTemporary);
     resultCreated = true;
 }
 

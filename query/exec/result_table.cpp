@@ -89,12 +89,13 @@ TResultTableLayout BuildResultLayout(const TResultTableShape& shape) {
     return layout;
 }
 
-void CreateResultTable(const std::string& path, const TResultTableLayout& layout) {
+void CreateResultTable(const std::string& path, const TResultTableLayout& layout, bool temporary) {
     TableSettings settings;
     settings.description = "Query Result Set";
     settings.blobBlockSize = 512;
     TDataFile file;
     file.SetExclusive(true);
+    file.SetTemporary(temporary);
     file.SetFileName(path);
     file.CreateTable(layout.fields, layout.primary, layout.secondaries, settings);
 }

@@ -44,7 +44,8 @@ TResultTableLayout BuildResultLayout(const TResultTableShape& shape);
 
 // Creates the table's files (replacing any of that name) with the
 // description "Query Result Set" and 512-byte blob blocks; engine errors pass.
-void CreateResultTable(const std::string& path, const TResultTableLayout& layout);
+// A temporary table is made as TDataFile::SetTemporary describes.
+void CreateResultTable(const std::string& path, const TResultTableLayout& layout, bool temporary);
 
 // A data file name in `folder` (the current folder when empty) not used yet:
 // the first five digits of the thread identifier and the smallest number

@@ -38,8 +38,9 @@ private:
 // The result table, open exclusively while it is filled and closed after.
 class OpenResult {
 public:
-    explicit OpenResult(const std::string& path) {
+    OpenResult(const std::string& path, bool temporary) {
         m_file.SetExclusive(true);
+        m_file.SetTemporary(temporary);
         m_file.SetFileName(path);
         m_file.Open();
     }
@@ -106,7 +107,7 @@ void TDataQuery::Execution::ExecuteSelect(std::unique_ptr<TExpressionNode> worki
     if (r.withLocks)
         for (auto& file : files) locks.Hold(*file);
 
-    OpenResult opened(resultPath);
+    OpenResult opened(resultPath, resultTemporary);
     TDataFile& result = opened.File();
     result.Empty();
     TResultRowWriter writer(result, layout, r.resultFields, pureAggregate, provider, language);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/data/larch_scopes.h"
 #include "engine/files/byte_order.h"
 #include "engine/files/engine_error.h"
 #include "engine/records/record_fields.h"
@@ -104,6 +105,35 @@ TEST_F(EventTable, OnePostedRecordAddsOneRootLeafPerIndexAndOneRecord) {
     uint32_t found = 0;
     EXPECT_TRUE(file.Index().FindExact(kPrimarySlot, primaryKey.data(), &found));
     EXPECT_EQ(found, 1u);
+}
+
+// A directory where the journal would go makes every journaled write fail:
+// a temporary table writes without one, and opens only its own spelling.
+TEST_F(EventTable, TemporaryTableWritesWithoutAJournalAndOpensOnlyItsOwnName) {
+    std::filesystem::create_directory(folder / "Hollin.JNL");
+    for (bool temporary : {false, true}) {
+        file.SetTemporary(temporary);
+        OpenTable(false);
+        bool wrote = true;
+        try {
+            WriteScope write(file);
+            Insert(temporary ? "Temp" : "Kept");
+            write.Finish();
+        } catch (const ELarchEngineError&) {
+            wrote = false;
+        }
+        EXPECT_EQ(wrote, temporary);
+        EXPECT_EQ(file.Index().RecordCount(), temporary ? 1u : 0u);
+        file.Close();
+    }
+
+    std::filesystem::rename(path, folder / "HOLLIN.DAT");
+    file.SetTemporary(false);
+    OpenTable(false);  // finds the other spelling
+    file.Close();
+    file.SetTemporary(true);
+    EXPECT_EQ(CodeOf([&] { OpenTable(false); }), err::InvalidPath);
+    EXPECT_FALSE(file.IsOpen());
 }
 
 TEST_F(EventTable, DeletedRecordsAreReusedLastDeletedFirst) {
