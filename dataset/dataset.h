@@ -259,6 +259,11 @@ protected:
     // Put the cursor on the record with that number (or the nearest one).
     virtual void InternalSetRecNo(int value) = 0;
     virtual bool GetCanModify() const = 0;
+    // Bracket the record fetches of one move, resync or buffer fill, so that
+    // a descendant may take what each fetch needs (a read lock) once for all
+    // of them. The defaults do nothing; EndFetches must not throw.
+    virtual void BeginFetches() {}
+    virtual void EndFetches() noexcept {}
 
     // The buffer fields read and write: by default the active buffer in
     // Browse (null when empty), Edit and Insert; null in SetKey and Inactive.
@@ -344,6 +349,17 @@ private:
     int GetPriorRecords();
     // First (atStart) or Last: refills the buffers from that end of the data.
     void MoveToEnd(bool atStart);
+    // BeginFetches for the life of the object, EndFetches after.
+    class TFetchRun {
+    public:
+        explicit TFetchRun(TDataSet& dataSet) : m_dataSet(dataSet) { m_dataSet.BeginFetches(); }
+        ~TFetchRun() { m_dataSet.EndFetches(); }
+        TFetchRun(const TFetchRun&) = delete;
+        TFetchRun& operator=(const TFetchRun&) = delete;
+
+    private:
+        TDataSet& m_dataSet;
+    };
     bool IsRingBuffer(const uint8_t* buffer) const;
 
     // Fields and calculated fields.

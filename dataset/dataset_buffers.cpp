@@ -98,6 +98,7 @@ void TDataSet::SetBufferCount(int value) {
     }
     SetBufListSize(value + 1);
     m_bufferCount = value;
+    TFetchRun fetches(*this);
     GetNextRecords();
     adjustFirstRecords(GetPriorRecords());
 }
@@ -208,6 +209,7 @@ void TDataSet::MoveToEnd(bool atStart) {
     // The flag of the end reached is set whether or not the fetch succeeded.
     bool& atEnd = atStart ? m_bof : m_eof;
     try {
+        TFetchRun fetches(*this);
         if (atStart) {
             InternalFirst();
             GetNextRecord();
@@ -236,6 +238,7 @@ int TDataSet::MoveBy(int distance) {
     m_eof = false;
     int scrolled = 0;  // how far the window moved against the buffers
     try {
+        TFetchRun fetches(*this);
         while (distance > 0) {
             if (m_activeRecord < m_recordCount - 1) {
                 ++m_activeRecord;
@@ -276,6 +279,7 @@ int TDataSet::MoveBy(int distance) {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+    TFetchRun fetches(*this);
     TRecordBuffer scratch = m_buffers[static_cast<std::size_t>(m_recordCount)].get();
     if ((mode & rmExact) != 0) {
         CursorPosChanged();

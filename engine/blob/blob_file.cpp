@@ -148,9 +148,9 @@ void TBlobFile::WriteDirtyBlocks() {
     }
 }
 
-void TBlobFile::FlushBlocks() {
+void TBlobFile::FlushBlocks(bool forceHeader) {
     WriteDirtyBlocks();
-    WriteHeader(false);
+    WriteHeader(forceHeader);
 }
 
 void TBlobFile::DropCaches() { m_cache.Clear(); }

@@ -148,8 +148,8 @@ public:
     // --- Writing, emptying, change detection.
 
     // Writes the dirty blocks sorted by offset, one write per run of
-    // consecutive blocks, then the header when it changed.
-    void FlushBlocks();
+    // consecutive blocks, then the header when it changed or `forceHeader`.
+    void FlushBlocks(bool forceHeader = false);
     // Writes the header (change count + 1) when it changed or `force` is set.
     void WriteHeader(bool force);
     // Truncates the file to its header, empties the free list, drops the cache

@@ -114,6 +114,19 @@ void TLarchDataSet::InternalOpen() {
     }
 }
 
+void TLarchDataSet::BeginFetches() {
+    if (m_file) m_file->HoldReadLock();
+}
+
+void TLarchDataSet::EndFetches() noexcept {
+    if (!m_file) return;
+    try {
+        m_file->ReleaseReadLock();
+    } catch (...) {
+        // A lock the system will not release goes with the handle at close.
+    }
+}
+
 void TLarchDataSet::InternalClose() {
     if (!m_file) return;
     std::exception_ptr failure;

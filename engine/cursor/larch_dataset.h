@@ -139,6 +139,9 @@ protected:
     int GetRecNo() const override;
     void InternalSetRecNo(int value) override;
     bool GetCanModify() const override;
+    // One read lock and change check for all the fetches of a move.
+    void BeginFetches() override;
+    void EndFetches() noexcept override;
     hollin::TRecordBuffer GetActiveRecordBuffer() override;
     void PostKeyBuffer(bool commit) override;
 

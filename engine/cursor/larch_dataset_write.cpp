@@ -38,6 +38,7 @@ void TLarchDataSet::InternalPost() {
     std::vector<uint8_t> image(buffer, buffer + m_imageSize);
     const bool inserting = State() == dsInsert;
     uint32_t locked = 0, written = 0;
+    bool found = false;
     try {
         WriteScope write(*m_file);
         if (inserting) {
@@ -48,6 +49,13 @@ void TLarchDataSet::InternalPost() {
             locked = written = OwnNumber(buffer);
             m_file->UpdateRecord(locked, image);
         }
+        // The cursor follows the record while the write locks still hold
+        // the table as written: no read lock and change check of their own.
+        // A write that fails to finish is rolled back, which marks the
+        // record sets stale again.
+        if (m_filters) m_filters->RecordWritten(written, image.data());
+        std::vector<uint8_t> key = KeyOfImage(image.data());
+        found = IndexFile().FindKey(key.data());
         write.Finish();
     } catch (...) {
         // An insert gives up the slot it locked; an edit keeps its record lock
@@ -57,11 +65,7 @@ void TLarchDataSet::InternalPost() {
     }
     m_file->UnlockRecord(locked);
     std::memcpy(buffer, image.data(), m_imageSize);
-    ReadScope read(*m_file);
-    // The record sets follow the record: tested again against every filter.
-    if (m_filters) m_filters->RecordWritten(written, image.data());
-    std::vector<uint8_t> key = KeyOfImage(image.data());
-    m_crack = IndexFile().FindKey(key.data()) ? Crack::OnRecord : Crack::BeforeFirst;
+    m_crack = found ? Crack::OnRecord : Crack::BeforeFirst;
 }
 
 void TLarchDataSet::InternalCancel() {

@@ -101,6 +101,7 @@ void TDataFile::HoldReadLock() {
     if (UsesLocks() && m_heldReadLocks == 0 && m_writeDepth == 0 && m_indexReadByte == 0) {
         TakeReadLocks();
         try {
+            RecoverIfHot();
             ChangeCheck();
         } catch (...) {
             DropReadLocks();
@@ -182,11 +183,9 @@ void TDataFile::EndWrite() {
         JournalPendingWrites(false, true);
         FlushRecords();
         WriteHeader(true);
-        m_index->FlushPages();
-        m_index->WriteHeader(true);
+        m_index->FlushPages(true);
         if (m_blob) {
-            m_blob->FlushBlocks();
-            m_blob->WriteHeader(true);
+            m_blob->FlushBlocks(true);
         }
         m_journal.Commit();
     } catch (...) {

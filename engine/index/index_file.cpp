@@ -254,7 +254,7 @@ void TIndexFile::WriteHeader(bool force) {
     m_headerChanged = false;
 }
 
-void TIndexFile::FlushPages() {
+void TIndexFile::FlushPages(bool forceHeader) {
     std::vector<TPage*> dirty;
     for (const TPageCache& cache : m_caches) {
         std::vector<TPage*> pages = cache.DirtyPages();
@@ -278,7 +278,7 @@ void TIndexFile::FlushPages() {
         for (std::size_t i = first; i < last; ++i) dirty[i]->dirty = false;
         first = last;
     }
-    WriteHeader(false);
+    WriteHeader(forceHeader);
 }
 
 void TIndexFile::SetRecordCount(uint32_t count) {

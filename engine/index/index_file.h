@@ -196,8 +196,8 @@ public:
 
     // Writes the dirty pages of every index sorted by offset, one write per
     // run of consecutive offsets, then the header when it changed; writing
-    // any page counts as a change.
-    void FlushPages();
+    // any page counts as a change, and `forceHeader` writes the header anyway.
+    void FlushPages(bool forceHeader = false);
     // Writes the header, change count + 1, when it changed or `force`.
     void WriteHeader(bool force);
     // Truncates the file to its header, empties every index, sets the record
