@@ -83,6 +83,13 @@ public:
     // truncates the file at the position.
     void Write(const void* buffer, std::size_t count);
 
+    // The bytes the file holds at `offset` now, as the journal saves them
+    // before a change (short at the end of the file). The default reads
+    // them; a file that keeps copies of what it read may answer from those.
+    virtual std::size_t ReadOriginal(int64_t offset, void* buffer, std::size_t count) {
+        return ReadAt(offset, buffer, count, true);
+    }
+
     // Positional forms of Read and Write (the position is not used or moved).
     std::size_t ReadAt(int64_t offset, void* buffer, std::size_t count, bool allowShort = false);
     void WriteAt(int64_t offset, const void* buffer, std::size_t count);

@@ -166,7 +166,7 @@ void TTableJournal::Save(int file, int64_t from, int64_t to) {
         uint8_t* entry = entries.data() + at;
         std::size_t got = 0;
         try {
-            got = handler.ReadAt(start, entry + kJournalEntryHeaderSize, static_cast<std::size_t>(stop - start), true);
+            got = handler.ReadOriginal(start, entry + kJournalEntryHeaderSize, static_cast<std::size_t>(stop - start));
         } catch (...) {
             // Nothing of these regions was saved: no half entry waits to be
             // written, and a retry saves them again.

@@ -275,7 +275,15 @@ void TIndexFile::FlushPages(bool forceHeader) {
             page.Encode(run.data() + (i - first) * kPageSize);
         }
         WriteAt(dirty[first]->Offset(), run.data(), run.size());
-        for (std::size_t i = first; i < last; ++i) dirty[i]->dirty = false;
+        for (std::size_t i = first; i < last; ++i) {
+            dirty[i]->dirty = false;
+            if (KeepsOriginals()) {
+                const uint8_t* written = run.data() + (i - first) * kPageSize;
+                dirty[i]->original.assign(written, written + kPageSize);
+            } else {
+                dirty[i]->original.clear();
+            }
+        }
         first = last;
     }
     WriteHeader(forceHeader);

@@ -54,6 +54,9 @@ public:
     ~TIndexFile() override;
 
     std::string MakeFileName(const std::string& name) const override;  // MakeTableFileName(name, ".IDX")
+    // Pages this user holds unchanged since they were read or written come
+    // from memory.
+    std::size_t ReadOriginal(int64_t offset, void* buffer, std::size_t count) override;
 
     // Writes a fresh file: a header all zero but version 3, next page offset
     // 4096, `primary` in slot 0 (no fields: the no-primary-index flag),
@@ -87,6 +90,7 @@ public:
     // During a batch of writes every index keeps up to this many changed
     // pages in its cache, so that each is written once at the end (0: off).
     void SetBatchPages(std::size_t pages) {
+        m_batchPages = pages;
         for (TPageCache& cache : m_caches) cache.SetKeepDirtyUpTo(pages);
     }
 
@@ -289,7 +293,11 @@ private:
     // Pages (index_pages.cpp).
     PageRef GetPage(int slot, uint32_t offset, Expect expect);
     std::unique_ptr<TPage> ReadPage(int slot, uint32_t offset);
-    void WritePage(const TPage& page);
+    void WritePage(TPage& page);
+    // Whether pages keep their bytes on disk (TPage::original): a shared
+    // writer outside a batch, whose every write journals the pages it
+    // changes (a batch journals its many pages once, read from the file).
+    bool KeepsOriginals() const;
     PageRef NewPage(int slot);
     void FreePage(int slot, TPage& page);
     uint64_t MaxKeys(int slot) const;
@@ -348,6 +356,7 @@ private:
     const std::vector<FieldDescriptor>* m_fields = nullptr;
     std::string m_dataFileName;
     bool m_inTransaction = false;
+    std::size_t m_batchPages = 0;
 
     int m_activeSlot = kPrimarySlot;
     Cursor m_cursor;

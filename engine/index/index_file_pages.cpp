@@ -22,14 +22,49 @@ std::unique_ptr<TPage> TIndexFile::ReadPage(int slot, uint32_t offset) {
     }
     auto page = std::make_unique<TPage>(offset, KeyLengthOf(slot));
     if (page->Decode(image, m_nextPageOffset, MaxKeys(slot)) != nullptr) RaiseCorruptPage();
+    if (KeepsOriginals() && got == sizeof image) page->original.assign(image, image + sizeof image);
     return page;
 }
 
-void TIndexFile::WritePage(const TPage& page) {
+void TIndexFile::WritePage(TPage& page) {
     if (page.Count() > page.Capacity()) RaiseCorruptPage();
     uint8_t image[kPageSize];
     page.Encode(image);
     WriteAt(page.Offset(), image, sizeof image);
+    // A copy that is not renewed must not outlive the bytes it copied.
+    if (KeepsOriginals()) page.original.assign(image, image + sizeof image);
+    else page.original.clear();
+}
+
+bool TIndexFile::KeepsOriginals() const { return !Exclusive() && !ReadOnly() && m_batchPages == 0; }
+
+std::size_t TIndexFile::ReadOriginal(int64_t offset, void* buffer, std::size_t count) {
+    if (!KeepsOriginals()) return TFileHandler::ReadOriginal(offset, buffer, count);
+    // Page by page: a cached page that knows its bytes on disk gives them,
+    // anything else (the header, pages not cached) is read.
+    auto* out = static_cast<uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const int64_t at = offset + static_cast<int64_t>(done);
+        const int64_t pageStart = at - at % static_cast<int64_t>(kPageSize);
+        const std::size_t within = static_cast<std::size_t>(at - pageStart);
+        const std::size_t piece = std::min(count - done, static_cast<std::size_t>(kPageSize) - within);
+        const TPage* page = nullptr;
+        if (pageStart >= static_cast<int64_t>(kPageSize) && pageStart <= static_cast<int64_t>(kMaxPageOffset)) {
+            for (TPageCache& cache : m_caches) {
+                if ((page = cache.Find(static_cast<uint32_t>(pageStart))) != nullptr) break;
+            }
+        }
+        if (page && page->original.size() == kPageSize) {
+            std::memcpy(out + done, page->original.data() + within, piece);
+            done += piece;
+            continue;
+        }
+        const std::size_t got = ReadAt(at, out + done, piece, true);
+        done += got;
+        if (got < piece) break;
+    }
+    return done;
 }
 
 PageRef TIndexFile::GetPage(int slot, uint32_t offset, Expect expect) {

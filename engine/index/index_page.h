@@ -52,6 +52,10 @@ public:
     uint32_t next = 0;
     int pins = 0;
     bool dirty = false;
+    // The page's bytes on disk, kept by a shared user from the read or write
+    // that made them known (empty: not kept), so that the journal need not
+    // read them again before the page is written.
+    std::vector<uint8_t> original;
 
     bool IsLeaf() const { return type == pagetype::Leaf || type == pagetype::RootLeaf; }
     bool IsRoot() const { return type == pagetype::RootInterior || type == pagetype::RootLeaf; }

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/data/larch_scopes.h"
 #include "engine/files/engine_error.h"
 #include "engine/cursor/larch_session.h"
 #include "engine/files/file_faults.h"
@@ -288,6 +289,59 @@ TEST(AtomicWrite, ACrashAtAnyWriteLeavesTheOldOrTheNewTable) {
 
 // With ForceBufferFlush every journal entry is on the disk before the table
 // file it guards is changed, and the write's end is on the disk too.
+// A shared writer journals the pages it changes from the copies it holds of
+// their bytes on disk; the pages a batch wrote must not answer with the
+// bytes they had before it.
+TEST(AtomicWrite, AFailedPostAfterABatchRollsBackToTheBatch) {
+    auto batchThenPost = [](const std::string& folder, const std::function<void()>& beforePost) {
+        auto table = OpenCursor(folder, false);
+        {
+            BatchWriteScope batch(*table->DataFile());
+            for (const char* name : {"B1", "B2", "B3"}) {
+                table->Insert();
+                SetEvent(*table, name, name, "");
+                table->Post();
+            }
+            batch.Finish();
+        }
+        beforePost();
+        table->Insert();
+        SetEvent(*table, "Late", "Post", "");
+        table->Post();
+    };
+    std::vector<std::string> afterBatch, afterPost;
+    {
+        TestFolder folder;
+        InstallBase(folder);
+        batchThenPost(folder.path(), [&] { afterBatch = Contents(folder.path()); });
+        afterPost = Contents(folder.path());
+    }
+    ASSERT_NE(afterBatch, afterPost);
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("write " + std::to_string(n) + " of the Post fails");
+        TestFolder folder;
+        InstallBase(folder);
+        int seen = 0;
+        bool fired = false;
+        try {
+            batchThenPost(folder.path(), [&] {
+                SetFileFaultHook([&](FileOp what, const std::string& path, std::size_t&) {
+                    if (what != FileOp::Write || !InFolder(path, folder) || ++seen != n) return 0;
+                    fired = true;
+                    return EIO;
+                });
+            });
+        } catch (const std::exception&) {
+        }
+        SetFileFaultHook(nullptr);
+        if (!fired) break;
+        const std::vector<std::string> rows = Contents(folder.path());
+        EXPECT_TRUE(rows == afterBatch || rows == afterPost) << rows.front();
+        if (::testing::Test::HasFailure()) return;
+        ASSERT_LT(n, kMaxFaultPosition);
+    }
+}
+
 TEST(AtomicWrite, WithForceBufferFlushTheJournalIsSyncedBeforeTheTableChanges) {
     TestFolder folder;
     InstallBase(folder);
