@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "engine/data/larch_scopes.h"
+#include "engine/files/engine_error.h"
 #include "engine/cursor/larch_session.h"
 #include "engine/cursor/larch_table.h"
 #include "engine/tables/table_repair.h"
@@ -157,6 +158,22 @@ void SetImportValue(TField& field, const std::string& text) {
     }
 }
 
+// Errors that concern one row's values: the row is dropped and the import
+// goes on. Any other engine error (a failed read or write, a damaged file, a
+// lock) breaks the batch being written.
+bool IsRowError(const std::exception& e) {
+    const auto* engine = dynamic_cast<const ELarchEngineError*>(&e);
+    if (!engine) return true;
+    switch (engine->ErrorCode()) {
+        case err::DuplicateKey:
+        case err::BelowMinimum:
+        case err::AboveMaximum:
+        case err::ValueRequired:
+        case err::InvalidBlobLength: return true;
+        default: return false;
+    }
+}
+
 void Import(ShellContext& context, const std::string& tableName, const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open \"" + fileName + "\"");
@@ -177,6 +194,7 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
     constexpr int kBatchRows = 100000;
     std::optional<BatchWriteScope> batch;
     int batched = 0;
+    int batchLine = 0;  // the first line of the batch being written
     auto finishBatch = [&] {
         if (!batch) return;
         batched = 0;
@@ -185,7 +203,10 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
     };
     CsvRecord record;
     while (reader.Next(record)) {
-        if (!batch) batch.emplace(*table.DataFile());
+        if (!batch) {
+            batch.emplace(*table.DataFile());
+            batchLine = record.line;
+        }
         if (record.fields.size() == 1 && record.fields[0].empty() && record.error.empty()) continue;  // a blank line
         try {
             if (!record.error.empty()) throw std::runtime_error(record.error);
@@ -203,6 +224,12 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
             if (table.State() == dsInsert) table.Cancel();
             context.failed = true;
             *context.err << fileName << ":" << record.line << ": " << e.what() << "\n";
+            if (!IsRowError(e)) {
+                // The batch is rolled back as the scope goes; the error ends the import.
+                batch.reset();
+                *context.err << fileName << ": the rows from line " << batchLine << " on were not added\n";
+                throw;
+            }
         }
         if (++batched == kBatchRows) finishBatch();
     }
