@@ -598,13 +598,17 @@ RecordSet RecordSetBuilder::ExistingRecords() {
     if (!m_file.Index().NoPrimaryIndex()) {
         m_existing = m_file.Index().InUseBitmap(next);
     } else {
-        // Without a primary index "Sys Deleted" is not kept: read the status bytes.
+        // Without a primary index "Sys Deleted" is not kept: read the status
+        // bytes, in whole runs.
         m_existing = MakeRecordSet(next);
-        for (uint32_t n = 1; n < next; ++n) {
-            RecordPin record(m_file, m_file.GetRecord(n));
+        std::vector<uint32_t> all;
+        all.reserve(next > 0 ? next - 1 : 0);
+        for (uint32_t n = 1; n < next; ++n) all.push_back(n);
+        m_file.ScanRecords(all, [&](uint32_t n, const uint8_t* image) {
             ++m_reads;
-            if (record.get() && record->image[0] == kRecordInUse) AddRecord(m_existing, n);
-        }
+            if (image[0] == kRecordInUse) AddRecord(m_existing, n);
+            return true;
+        });
     }
     m_existingKnown = true;
     return m_existing;

@@ -81,6 +81,40 @@ protected:
     std::unique_ptr<TDataFile> file;
 };
 
+// Without a primary index no "Sys Deleted" keys tell the records in use:
+// their status bytes do.
+TEST(NoPrimaryIndexSets, TheRecordsInUseComeFromTheirStatusBytes) {
+    TestFolder folder;
+    const std::string path = folder / "Plain.DAT";
+    {
+        FieldDescriptor name;
+        name.name = "Name";
+        name.physType = phys::String;
+        name.size = 10;
+        IndexDescriptor none;  // no fields: no primary index
+        TDataFile create;
+        create.SetExclusive(true);
+        create.SetFileName(path);
+        create.CreateTable({name}, none, {}, TableSettings{});
+    }
+    auto file = OpenExclusive(path);
+    ASSERT_TRUE(file->Index().NoPrimaryIndex());
+    for (const char* text : {"Ann", "Bob", "Cy", "Dee", "Eve", "Flo", "Gus", "Hal"}) {
+        std::vector<uint8_t> image(file->ImageSize(), 0);
+        SetStringField(file->Fields()[0], image.data(), text);
+        file->InsertRecord(image);
+    }
+    file->DeleteRecord(3);
+    file->FlushAll();
+    file->Close();
+    file = OpenExclusive(path);
+
+    TFilterList list(*file);
+    TFilter* filter = list.AddBuffer(BufferOf(*file, "Name > 'B'"));
+    list.Activate(filter);
+    EXPECT_EQ(list.Count(), 6u);  // all but Ann and the deleted Cy
+}
+
 TEST_F(EventSets, EventFilterIsAnsweredByTheIndexWithoutRecordReads) {
     TFilterList list(*file);
     TFilter* filter = list.AddBuffer(BufferOf(*file, "Event = 'PASSING'", true));
