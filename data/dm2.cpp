@@ -5,6 +5,7 @@
 
 #include "data/date_routines.h"
 #include "data/event_schema.h"
+#include "data/folder_path.h"
 #include "data/record_status.h"
 #include "dataset/date_time.h"
 #include "engine/files/engine_error.h"
@@ -15,11 +16,6 @@ namespace {
 constexpr const char* kDatabaseName = "hollin";
 constexpr uint8_t kLockRetryCount = 15;
 constexpr uint16_t kLockWaitTime = 100;
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 }  // namespace
 
