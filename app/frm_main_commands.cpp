@@ -1,7 +1,6 @@
 // The main window's commands on whole tables and its secondary windows:
 // each window is created by its command, shown modally and freed when it
 // closes, also when an error leaves it.
-#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "app/repair_offer.h"
 #include "controls/error_handler.h"
 #include "controls/message_box.h"
+#include "controls/wait_cursor.h"
 #include "data/dm2.h"
 #include "views/frm_a_tables.h"
 #include "views/frm_about.h"
@@ -28,15 +28,6 @@ namespace hollin::ui {
 namespace {
 
 constexpr int kTableLimit = 99;
-
-// The hourglass for the life of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -121,7 +112,7 @@ void TfrmMain::BackupTable1Click() {
     std::shared_ptr<TAnimationThread> animation;
     int failed = 0;
     try {
-        WaitCursor hourglass;
+        TWaitCursor hourglass;
         TAnimationThread::TSettings settings;
         settings.delayMs = 25;
         settings.bar = QColor(0, 0, 255);
@@ -146,7 +137,7 @@ void TfrmMain::BackupTable1Click() {
 }
 
 void TfrmMain::RestoreTable1Click() {
-    WaitCursor hourglass;
+    TWaitCursor hourglass;
     TCopyProgress progress(this, "Restoring the tables...");
     OpenWithRepairOffer(*m_dm2, [&] { m_dm2->RestoreTables(progress.Callbacks()); });
 }

@@ -3,7 +3,6 @@
 // written without a window).
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
@@ -45,10 +44,8 @@ int main(int argc, char** argv) {
     const std::string executableFolder = ExecutableFolder(argv[0]);
     if (line.reportKind) {
         // A script's report needs no screen, and never creates a folder.
-        const std::string folder = line.dataDir ? *line.dataDir
-                                   : ::access(executableFolder.c_str(), W_OK) == 0 ? executableFolder
-                                                                                   : UserDataFolder();
-        return RunReportCommand(folder, *line.reportKind, *line.reportOutput, std::cerr);
+        return RunReportCommand(ChosenDataFolder(line.dataDir, executableFolder), *line.reportKind,
+                                *line.reportOutput, std::cerr);
     }
 
     std::string folder;

@@ -7,13 +7,10 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "data/folder_path.h"
+
 namespace hollin {
 namespace {
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 bool MayWriteInto(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
@@ -78,22 +75,21 @@ std::string UserDataFolder() {
     return WithSeparator(home != nullptr && *home != '\0' ? home : "/tmp") + ".local/share/Hollin/";
 }
 
+std::string ChosenDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder) {
+    if (dataDir) return WithSeparator(std::filesystem::absolute(*dataDir).lexically_normal().string());
+    if (MayWriteInto(executableFolder)) return WithSeparator(executableFolder);
+    return UserDataFolder();
+}
+
 std::string ProgramDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder) {
-    std::string folder;
-    if (dataDir) {
-        folder = std::filesystem::absolute(*dataDir).lexically_normal().string();
-    } else if (MayWriteInto(executableFolder)) {
-        folder = executableFolder;
-    } else {
-        folder = UserDataFolder();
-    }
+    const std::string folder = ChosenDataFolder(dataDir, executableFolder);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder)) {
         throw std::runtime_error("Cannot use the data folder " + folder +
                                  (error ? ": " + error.message() : std::string()));
     }
-    return WithSeparator(folder);
+    return folder;
 }
 
 }  // namespace hollin

@@ -25,8 +25,12 @@ std::string UsageText();
 // The folder of the tables, List.txt and Backup: dataDir when given; else
 // the executable's folder when the program may write there; else the
 // user's data folder ($XDG_DATA_HOME/Hollin, by default
-// ~/.local/share/Hollin). The folder is created when missing; the result
-// ends with "/". Throws std::runtime_error when it cannot be created.
+// ~/.local/share/Hollin). Ends with "/"; nothing is created or checked (a
+// report from the command line reads the folder and never makes one).
+std::string ChosenDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder);
+
+// ChosenDataFolder, created when missing. Throws std::runtime_error when it
+// cannot be created.
 std::string ProgramDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder);
 
 // The user's data folder for the program (not created).

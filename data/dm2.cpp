@@ -5,6 +5,7 @@
 
 #include "data/date_routines.h"
 #include "data/event_schema.h"
+#include "data/folder_path.h"
 #include "data/record_status.h"
 #include "dataset/date_time.h"
 #include "engine/files/engine_error.h"
@@ -15,11 +16,6 @@ namespace {
 constexpr const char* kDatabaseName = "hollin";
 constexpr uint8_t kLockRetryCount = 15;
 constexpr uint16_t kLockWaitTime = 100;
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 }  // namespace
 
@@ -95,21 +91,27 @@ void Tdm2::CreateTables(const std::string& folder) {
     CreateEventTable(table, kDefaultTableIndexCount);
 }
 
-void Tdm2::BuildTableList() {
+std::vector<std::string> Tdm2::TableListNames() const {
     // Every data file once, in name order, whatever order the folder keeps.
     const std::vector<std::string> found = MatchingFiles(m_folder, {"*.DAT"});
-    if (found.empty()) return;
     std::vector<std::string> names;
+    if (found.empty()) return names;
     for (const std::string& name : found) {
         if (!SameName(name, kDefaultTableFile)) names.push_back(name);
     }
     names.push_back(kDefaultTableFile);
+    return names;
+}
 
+void Tdm2::WriteTableList(const std::vector<std::string>& names) const {
+    if (names.empty()) return;
     std::ofstream out(ListFilePath(), std::ios::binary | std::ios::trunc);
     for (const std::string& name : names) out << name << "\r\n";
     out.close();
     if (!out) larch::RaiseOsError(errno == 0 ? EIO : errno, ListFilePath());
 }
+
+void Tdm2::BuildTableList() { WriteTableList(TableListNames()); }
 
 void Tdm2::CloseAllTables() {
     for (larch::TLarchTable* table : {&Larchqtbl, &Larchtbl}) {

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "data/file_copy.h"
 #include "dataset/data_source.h"
@@ -44,9 +45,15 @@ public:
     // Creates the default table "Hollin.DAT" in folder unless its data file
     // is present; an existing table is never changed.
     static void CreateTables(const std::string& folder);
-    // Rewrites List.txt in the program folder: every table data file (*.DAT,
-    // matched ignoring case) named once, in name order, the default table
-    // last. A folder without any writes nothing.
+    // The tables of the program folder as List.txt names them: every table
+    // data file (*.DAT, matched ignoring case) once, in name order, the
+    // default table last; empty for a folder without any.
+    std::vector<std::string> TableListNames() const;
+    // Writes names to List.txt in the program folder, one a line, replacing
+    // its content; an empty list writes nothing. Throws the standard file
+    // error when List.txt cannot be written.
+    void WriteTableList(const std::vector<std::string>& names) const;
+    // Rewrites List.txt from the folder: WriteTableList(TableListNames()).
     void BuildTableList();
     // Closes every table component that has a table to close (Larchqtbl,
     // then Larchtbl); the month query is the caller's.

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "data/folder_path.h"
 #include "engine/files/file_handler.h"
 #include "engine/tables/restructure_steps.h"
 #include "engine/files/table_journal.h"
@@ -30,11 +31,6 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 std::string UpperText(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), Upper);
     return text;
-}
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
 }
 
 std::string BaseName(const std::string& name) {

@@ -354,7 +354,9 @@ void TDataSet::SetRecNo(int value) {
 
 int TDataSet::RecordCount() const {
     CheckActive();
-    return GetRecordCount();
+    if (!m_shareRecordCount) return GetRecordCount();
+    if (!m_sharedRecordCount) m_sharedRecordCount = GetRecordCount();
+    return *m_sharedRecordCount;
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -398,6 +400,19 @@ void TDataSet::EnableControls() {
 }
 
 void TDataSet::DataEvent(TDataEvent event, TField* field, int distance) {
+    // The listeners of a scroll share one record count; any other event,
+    // also one nested in a scroll, may follow a change and drops it.
+    struct TCountScope {
+        TDataSet& dataSet;
+        bool outer;
+        ~TCountScope() {
+            dataSet.m_shareRecordCount = outer;
+            dataSet.m_sharedRecordCount.reset();
+        }
+    } countScope{*this, m_shareRecordCount};
+    m_sharedRecordCount.reset();
+    m_shareRecordCount = event == deDataSetScroll;
+
     if (event == deFieldChange && field != nullptr && !field->Calculated()) {
         m_modified = true;
         if (m_state != dsSetKey) CalculateFields(ActiveBuffer());

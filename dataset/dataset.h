@@ -44,6 +44,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,11 @@ public:
     bool IsEmpty() const { return m_recordCount == 0; }
     int RecNo() const;
     void SetRecNo(int value);
+    // The records of the dataset (for a table, counted under its read lock).
+    // Everyone who asks while one scroll event goes round (the links of the
+    // data sources and their change handlers) gets the count the first of
+    // them took: a move changes no count. Any other event drops that count,
+    // so a change made meanwhile is counted afresh.
     int RecordCount() const;
 
     // ---- changing
@@ -403,6 +409,9 @@ private:
 
     int m_disableCount = 0;
     TDataSetState m_disableState = dsInactive;
+    // RecordCount during a scroll event (see there).
+    bool m_shareRecordCount = false;
+    mutable std::optional<int> m_sharedRecordCount;
     TDataEvent m_enableEvent = deDataSetChange;
 
     std::string m_filter;

@@ -1,6 +1,7 @@
 // JPEG decoding for data-bound pictures and the aspect-ratio fit.
 #include "report/picture_decoder.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "dataset/stream.h"
@@ -37,6 +38,22 @@ TRect FitPicture(QSize picture, const TRect& box) {
     const auto width = static_cast<TMicrons>(std::lround(picture.width() * scale));
     const auto height = static_cast<TMicrons>(std::lround(picture.height() * scale));
     return {box.left + (box.width - width) / 2, box.top + (box.height - height) / 2, width, height};
+}
+
+QSize PicturePixels(const TRect& rect, double dpi) {
+    return {std::max(1, static_cast<int>(std::lround(ToDevice(rect.width, dpi)))),
+            std::max(1, static_cast<int>(std::lround(ToDevice(rect.height, dpi))))};
+}
+
+QImage FitPicturePixels(QImage picture, const TRect& rect, double dpi) {
+    const QSize needed = PicturePixels(rect, dpi);
+    if (picture.width() <= needed.width() && picture.height() <= needed.height()) return picture;
+    return picture.scaled(needed, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+std::string UndecodedPicturesText(int count) {
+    return std::to_string(count) + (count == 1 ? " photo" : " photos") + " could not be decoded; " +
+           (count == 1 ? "its box is" : "their boxes are") + " left empty.";
 }
 
 }  // namespace hollin::report

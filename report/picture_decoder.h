@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QImage>
@@ -37,5 +38,15 @@ private:
 // Where a picture of that size goes in box: as large as fits, its aspect
 // ratio kept, centred.
 TRect FitPicture(QSize picture, const TRect& box);
+
+// The pixels a picture needs to fill rect at dpi (at least one each way).
+QSize PicturePixels(const TRect& rect, double dpi);
+// picture scaled down, in one step, to no more than PicturePixels(rect,
+// dpi); a picture that is no larger is returned as it is.
+QImage FitPicturePixels(QImage picture, const TRect& rect, double dpi);
+
+// The one warning of a run whose photos could not all be decoded: "2 photos
+// could not be decoded; their boxes are left empty." (count > 0).
+std::string UndecodedPicturesText(int count);
 
 }  // namespace hollin::report

@@ -12,10 +12,6 @@ namespace hollin::report {
 
 namespace {
 
-// Photos are kept no larger than this resolution for their box; no output
-// draws them finer (see report_painter.h).
-constexpr double kPictureDpi = 300;
-
 bool HasPictures(const TReportBand& band) {
     return std::any_of(band.items.begin(), band.items.end(),
                        [](const auto& item) { return item->kind == TItemKind::DBImage; });
@@ -24,10 +20,10 @@ bool HasPictures(const TReportBand& band) {
 // One pass over the records. `final` passes place items and hand pages on.
 class TPass {
 public:
-    TPass(TReport& report, bool final, int pageCount, TPictureDecoder* decoder,
-          const TReportGenerator::TPageSink* sink)
-        : m_report(report), m_final(final), m_pageCount(pageCount), m_decoder(decoder), m_sink(sink),
-          m_today(FormatDate(Today())) {}
+    TPass(TReport& report, bool final, int pageCount, TPictureDecoder* decoder, double pictureDpi,
+          TTextMeasurer* measurer, const TReportGenerator::TPageSink* sink)
+        : m_report(report), m_final(final), m_pageCount(pageCount), m_decoder(decoder), m_pictureDpi(pictureDpi),
+          m_measurer(measurer), m_sink(sink), m_today(FormatDate(Today())) {}
 
     int Run() {
         const TPageSetup& page = m_report.page;
@@ -100,17 +96,17 @@ private:
         return "Page " + std::to_string(m_pageNo) + " of " + std::to_string(m_pageCount);
     }
 
-    static std::vector<std::string> FitLines(const TReportItem& item, const std::vector<std::string>& paragraphs) {
-        std::vector<std::string> lines = WrapLines(item.font, paragraphs, item.bounds.width);
+    std::vector<std::string> FitLines(const TReportItem& item, const std::vector<std::string>& paragraphs) {
+        std::vector<std::string> lines = m_measurer->WrapLines(item.font, paragraphs, item.bounds.width);
         // Only whole lines that fit the box are printed; the box never grows.
-        const TMicrons spacing = std::max<TMicrons>(1, LineSpacing(item.font));
+        const TMicrons spacing = std::max<TMicrons>(1, m_measurer->LineSpacing(item.font));
         const std::size_t fitting = static_cast<std::size_t>(std::max(0, item.bounds.height / spacing));
         if (lines.size() > fitting) lines.resize(fitting);
         return lines;
     }
 
-    static void SizeToText(const TReportItem& item, TPlacedItem& placed) {
-        const TMicrons width = TextWidth(item.font, placed.text);
+    void SizeToText(const TReportItem& item, TPlacedItem& placed) {
+        const TMicrons width = m_measurer->TextWidth(item.font, placed.text);
         const TMicrons growth = width - placed.rect.width;
         if (item.alignment == TAlignment::Center) placed.rect.left -= growth / 2;
         if (item.alignment == TAlignment::Right) placed.rect.left -= growth;
@@ -123,12 +119,7 @@ private:
         QImage picture = m_decoder->Decode(FieldBytes(item.dataField));
         if (picture.isNull()) return;
         placed.pictureRect = FitPicture(picture.size(), placed.rect);
-        const QSize largest(static_cast<int>(ToDevice(placed.pictureRect.width, kPictureDpi)) + 1,
-                            static_cast<int>(ToDevice(placed.pictureRect.height, kPictureDpi)) + 1);
-        if (picture.width() > largest.width() || picture.height() > largest.height()) {
-            picture = picture.scaled(largest, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        }
-        placed.picture = std::move(picture);
+        placed.picture = FitPicturePixels(std::move(picture), placed.pictureRect, m_pictureDpi);
     }
 
     std::string FieldText(const std::string& field) const {
@@ -142,6 +133,8 @@ private:
     bool m_final;
     int m_pageCount;
     TPictureDecoder* m_decoder;
+    double m_pictureDpi;
+    TTextMeasurer* m_measurer;
     const TReportGenerator::TPageSink* m_sink;
     std::string m_today;
     TMicrons m_footerTop = 0;
@@ -156,10 +149,13 @@ private:
 
 int TReportGenerator::Generate(const TPageSink& sink) {
     m_undecoded = 0;
-    const int pageCount = TPass(m_report, false, 0, nullptr, nullptr).Run();
+    const int pageCount = TPass(m_report, false, 0, nullptr, m_pictureDpi, nullptr, nullptr).Run();
     std::unique_ptr<TPictureDecoder> decoder;
-    if (m_report.pipeline != nullptr && HasPictures(m_report.detail)) decoder = std::make_unique<TPictureDecoder>();
-    const int pages = TPass(m_report, true, pageCount, decoder.get(), &sink).Run();
+    if (m_pictureDpi > 0 && m_report.pipeline != nullptr && HasPictures(m_report.detail)) {
+        decoder = std::make_unique<TPictureDecoder>();
+    }
+    TTextMeasurer measurer;
+    const int pages = TPass(m_report, true, pageCount, decoder.get(), m_pictureDpi, &measurer, &sink).Run();
     if (decoder) m_undecoded = decoder->Failures();
     return pages;
 }

@@ -12,9 +12,18 @@
 
 namespace hollin::report {
 
+// Photos are kept no finer than this for their box unless the output asks
+// for less (see report_painter.h).
+constexpr double kDefaultPictureDpi = 300;
+
 class TReportGenerator {
 public:
     explicit TReportGenerator(TReport& report) : m_report(report) {}
+
+    // The resolution photos are kept at for their boxes: the output's own,
+    // so that they are scaled once, here, and drawn as they are. 0 leaves
+    // them undecoded, for an output that draws no pictures (the text file).
+    void SetPictureDpi(double dpi) { m_pictureDpi = dpi; }
 
     using TPageSink = std::function<void(TDisplayPage& page)>;
 
@@ -31,6 +40,7 @@ public:
 
 private:
     TReport& m_report;
+    double m_pictureDpi = kDefaultPictureDpi;
     int m_undecoded = 0;
 };
 

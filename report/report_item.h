@@ -35,6 +35,8 @@ struct TReportFont {
     double pointSize = 10;
     bool bold = false;
     bool italic = false;
+
+    bool operator==(const TReportFont&) const = default;
 };
 
 class TReportItem {

@@ -1,17 +1,18 @@
 // QPainter output of the display list.
 #include "report/report_painter.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-#include <QFile>
 #include <QFont>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include "report/picture_decoder.h"
+#include "report/report_file.h"
 #include "report/report_generator.h"
-#include "report/text_metrics.h"
 
 namespace hollin::report {
 
@@ -21,6 +22,9 @@ namespace {
 // plenty for a photo box of four centimetres on paper.
 constexpr int kPdfDpi = 1200;
 constexpr double kPdfPhotoDpi = 150;
+
+// The resolution photos are drawn at on a device of dpi.
+double PhotoDpi(double dpi, double photoDpi) { return std::min(dpi, photoDpi); }
 
 Qt::Alignment AlignmentFlags(TAlignment alignment) {
     switch (alignment) {
@@ -39,7 +43,7 @@ QRectF TReportPainter::DeviceRect(const TRect& rect) const {
 }
 
 void TReportPainter::UseTextStyle(const TReportItem& item) {
-    m_painter.setFont(MakeFont(item.font));
+    m_painter.setFont(m_measurer.Font(item.font));
     m_painter.setPen(item.colour);
 }
 
@@ -96,7 +100,7 @@ void TReportPainter::DrawLines(const TPlacedItem& placed) {
     UseTextStyle(item);
     const QRectF box = DeviceRect(placed.rect);
     m_painter.setClipRect(box);
-    const double spacing = ToDevice(LineSpacing(item.font), m_dpi);
+    const double spacing = ToDevice(m_measurer.LineSpacing(item.font), m_dpi);
     double y = box.top();
     for (const std::string& line : placed.lines) {
         m_painter.drawText(QRectF(box.left(), y, box.width(), spacing),
@@ -109,18 +113,12 @@ void TReportPainter::DrawLines(const TPlacedItem& placed) {
 
 void TReportPainter::DrawPicture(const TPlacedItem& placed) {
     if (placed.picture.isNull() || placed.pictureRect.width <= 0 || placed.pictureRect.height <= 0) return;
-    const TRect& r = placed.pictureRect;
-    const QRectF target = DeviceRect(r);
-    // The pixels the box needs at the output's resolution (at most photoDpi).
-    const double dpi = std::min(m_dpi, m_photoDpi);
-    const QSize needed(std::max(1, static_cast<int>(ToDevice(r.width, dpi) + 0.5)),
-                       std::max(1, static_cast<int>(ToDevice(r.height, dpi) + 0.5)));
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (placed.picture.width() > needed.width() || placed.picture.height() > needed.height()) {
-        m_painter.drawImage(target, placed.picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    } else {
-        m_painter.drawImage(target, placed.picture);
-    }
+    // PaintReport's generator kept the photo at this output's resolution, so
+    // it is drawn as it is; only a display list laid out for a finer output
+    // is scaled down here.
+    m_painter.drawImage(DeviceRect(placed.pictureRect),
+                        FitPicturePixels(placed.picture, placed.pictureRect, PhotoDpi(m_dpi, m_photoDpi)));
 }
 
 void ApplyPageSetup(const TPageSetup& page, QPagedPaintDevice& device) {
@@ -136,11 +134,13 @@ void ApplyPageSetup(const TPageSetup& page, QPagedPaintDevice& device) {
 }
 
 TPaintResult PaintReport(TReport& report, QPagedPaintDevice& device, double photoDpi,
-                         const TPageProgress& progress) {
+                         const TPageProgress& progress, const TAbortOutput& abort) {
     QPainter painter;
     if (!painter.begin(&device)) throw std::runtime_error("Cannot start printing the report");
-    TReportPainter pagePainter(painter, device.logicalDpiX(), photoDpi);
+    const double dpi = device.logicalDpiX();
+    TReportPainter pagePainter(painter, dpi, photoDpi);
     TReportGenerator generator(report);
+    generator.SetPictureDpi(PhotoDpi(dpi, photoDpi));
     TPaintResult result;
     try {
         result.pages = generator.Generate([&](TDisplayPage& page) {
@@ -148,6 +148,10 @@ TPaintResult PaintReport(TReport& report, QPagedPaintDevice& device, double phot
             pagePainter.DrawPage(page);
             if (progress && !progress(page.pageNo, page.pageCount)) throw TOutputCancelled();
         });
+    } catch (const TOutputCancelled&) {
+        if (abort) abort();
+        painter.end();
+        throw;
     } catch (...) {
         painter.end();
         throw;
@@ -158,14 +162,18 @@ TPaintResult PaintReport(TReport& report, QPagedPaintDevice& device, double phot
 }
 
 TPaintResult WritePdfFile(TReport& report, const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw std::runtime_error("Cannot create file " + path);
-    QPdfWriter writer(&file);
-    writer.setResolution(kPdfDpi);
-    writer.setTitle(QString::fromStdString(report.page.documentName));
-    writer.setCreator(QStringLiteral("Hollin"));
-    ApplyPageSetup(report.page, writer);
-    return PaintReport(report, writer, kPdfPhotoDpi);
+    TReportFile file(path);
+    TPaintResult result;
+    {
+        QPdfWriter writer(&file.Device());
+        writer.setResolution(kPdfDpi);
+        writer.setTitle(QString::fromStdString(report.page.documentName));
+        writer.setCreator(QStringLiteral("Hollin"));
+        ApplyPageSetup(report.page, writer);
+        result = PaintReport(report, writer, kPdfPhotoDpi);
+    }
+    file.Commit();
+    return result;
 }
 
 }  // namespace hollin::report

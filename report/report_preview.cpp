@@ -16,6 +16,8 @@
 #include "controls/error_handler.h"
 #include "controls/file_dialog.h"
 #include "controls/message_box.h"
+#include "controls/wait_cursor.h"
+#include "report/picture_decoder.h"
 #include "report/report_definition.h"
 #include "report/report_painter.h"
 #include "report/report_text_writer.h"
@@ -99,11 +101,10 @@ void TReportPreview::PaintRequested(QPrinter* printer) {
 void TReportPreview::ReportUndecodedPictures(int count) {
     if (count == 0 || m_pictureWarningShown) return;
     m_pictureWarningShown = true;
-    const std::string text = std::to_string(count) + (count == 1 ? " photo" : " photos") +
-                             " could not be decoded; " + (count == 1 ? "its box is" : "their boxes are") +
-                             " left empty.";
     // After the preview has finished painting, once per preview.
-    QTimer::singleShot(0, this, [text] { ui::ShowMessageBox(ui::TMessageKind::Warning, text); });
+    QTimer::singleShot(0, this, [text = UndecodedPicturesText(count)] {
+        ui::ShowMessageBox(ui::TMessageKind::Warning, text);
+    });
 }
 
 void TReportPreview::UpdatePageLabel() {
@@ -120,14 +121,20 @@ void TReportPreview::PrintClick() {
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     try {
-        PaintReport(m_report, *m_printer, kDefaultPhotoDpi, [&](int pageNo, int pageCount) {
-            progress.setMaximum(pageCount);
-            progress.setValue(pageNo);
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+        const TPaintResult result = PaintReport(
+            m_report, *m_printer, kDefaultPhotoDpi,
+            [&](int pageNo, int pageCount) {
+                progress.setMaximum(pageCount);
+                progress.setValue(pageNo);
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            },
+            [this] { m_printer->abort(); });
+        ReportUndecodedPictures(result.undecodedPictures);
     } catch (const TOutputCancelled&) {
-        m_printer->abort();
+        // Aborted before the painter ended, so an engine that can drop a job
+        // sends nothing partial (Qt's PDF and CUPS engines cannot: their
+        // abort refuses and the pages painted so far still go out).
     }
 }
 
@@ -139,14 +146,12 @@ void TReportPreview::SavePdfClick() {
     request.defaultName = m_report.page.documentName + ".pdf";
     const auto path = ui::RunFileDialog(request, this);
     if (!path) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        WritePdfFile(m_report, *path);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
+    TPaintResult result;
+    {
+        ui::TWaitCursor hourglass;
+        result = WritePdfFile(m_report, *path);
     }
-    QApplication::restoreOverrideCursor();
+    ReportUndecodedPictures(result.undecodedPictures);
 }
 
 void TReportPreview::SaveTextClick() {
@@ -157,6 +162,7 @@ void TReportPreview::SaveTextClick() {
     request.defaultName = m_report.textFileName;
     const auto path = ui::RunFileDialog(request, this);
     if (!path) return;
+    ui::TWaitCursor hourglass;
     WriteTextFile(m_report, *path);
 }
 

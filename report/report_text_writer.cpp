@@ -2,10 +2,11 @@
 #include "report/report_text_writer.h"
 
 #include <algorithm>
-#include <fstream>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
+#include "report/report_file.h"
 #include "report/report_generator.h"
 
 namespace hollin::report {
@@ -60,23 +61,36 @@ std::vector<std::string> BandRows(const TPlacedBand& band) {
     return lines;
 }
 
-int WriteText(TReport& report, std::ostream& out) {
+namespace {
+
+// Generates the report and hands the text of each page to write.
+int GenerateText(TReport& report, const std::function<void(const std::string& text)>& write) {
     TReportGenerator generator(report);
-    return generator.Generate([&out](TDisplayPage& page) {
-        if (page.pageNo > 1) out << "\f\n";
+    generator.SetPictureDpi(0);  // the text holds no photos
+    return generator.Generate([&write](TDisplayPage& page) {
+        std::string text;
+        if (page.pageNo > 1) text += "\f\n";
         for (const TPlacedBand& band : page.bands) {
-            for (const std::string& line : BandRows(band)) out << line << '\n';
-            if (band.Kind() != TBandKind::Footer) out << '\n';
+            for (const std::string& line : BandRows(band)) text += line + '\n';
+            if (band.Kind() != TBandKind::Footer) text += '\n';
         }
+        write(text);
     });
 }
 
+}  // namespace
+
+int WriteText(TReport& report, std::ostream& out) {
+    return GenerateText(report, [&out](const std::string& text) { out << text; });
+}
+
 int WriteTextFile(TReport& report, const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw std::runtime_error("Cannot create file " + path);
-    const int pages = WriteText(report, file);
-    file.flush();
-    if (!file) throw std::runtime_error("Cannot write file " + path);
+    TReportFile file(path);
+    const int pages = GenerateText(report, [&file](const std::string& text) {
+        // A failed write is remembered by the file and fails Commit.
+        file.Device().write(text.data(), static_cast<qint64>(text.size()));
+    });
+    file.Commit();
     return pages;
 }
 

@@ -19,6 +19,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "report/display_list.h"
 
@@ -27,10 +28,15 @@ namespace hollin::report {
 // The rows of one placed band, as above.
 std::vector<std::string> BandRows(const TPlacedBand& band);
 
-// Writes the report to out; returns the number of pages. Throws what
-// generation throws.
+// Writes the report to out; returns the number of pages. Photos are not
+// decoded: the text holds none. Throws what generation throws.
 int WriteText(TReport& report, std::ostream& out);
-// The same into a file; std::runtime_error("Cannot create file <path>").
+// The same into a file, written under a temporary name and replacing one of
+// the same name only once it is complete: when anything fails, a file that
+// was there keeps its bytes and none is left otherwise. Throws
+// std::runtime_error("Cannot create file <path>: why") when the file cannot
+// be made, ("Cannot write file <path>: why") when writing or replacing it
+// fails, and what generation throws.
 int WriteTextFile(TReport& report, const std::string& path);
 
 }  // namespace hollin::report

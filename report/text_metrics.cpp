@@ -2,6 +2,7 @@
 #include "report/text_metrics.h"
 
 #include <cmath>
+#include <memory>
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -26,8 +27,6 @@ const QImage& MeasureDevice() {
     return device;
 }
 
-QFontMetricsF Metrics(const TReportFont& font) { return QFontMetricsF(MakeFont(font), &MeasureDevice()); }
-
 TMicrons ToMicrons(double pixels) { return static_cast<TMicrons>(std::ceil(pixels * kMicronsPerInch / kMeasureDpi)); }
 
 }  // namespace
@@ -40,15 +39,37 @@ QFont MakeFont(const TReportFont& font) {
     return qtFont;
 }
 
-TMicrons TextWidth(const TReportFont& font, const std::string& text) {
-    return ToMicrons(Metrics(font).horizontalAdvance(QString::fromStdString(text)));
+struct TTextMeasurer::TEntry {
+    explicit TEntry(const TReportFont& reportFont)
+        : key(reportFont), font(MakeFont(reportFont)), metrics(font, &MeasureDevice()) {}
+
+    TReportFont key;
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+TTextMeasurer::TTextMeasurer() = default;
+TTextMeasurer::~TTextMeasurer() = default;
+
+TTextMeasurer::TEntry& TTextMeasurer::Entry(const TReportFont& font) {
+    for (const auto& entry : m_entries) {
+        if (entry->key == font) return *entry;
+    }
+    m_entries.push_back(std::make_unique<TEntry>(font));
+    return *m_entries.back();
 }
 
-TMicrons LineSpacing(const TReportFont& font) { return ToMicrons(Metrics(font).lineSpacing()); }
+const QFont& TTextMeasurer::Font(const TReportFont& font) { return Entry(font).font; }
 
-std::vector<std::string> WrapLines(const TReportFont& font, const std::vector<std::string>& paragraphs,
-                                   TMicrons width) {
-    const QFontMetricsF metrics = Metrics(font);
+TMicrons TTextMeasurer::TextWidth(const TReportFont& font, const std::string& text) {
+    return ToMicrons(Entry(font).metrics.horizontalAdvance(QString::fromStdString(text)));
+}
+
+TMicrons TTextMeasurer::LineSpacing(const TReportFont& font) { return ToMicrons(Entry(font).metrics.lineSpacing()); }
+
+std::vector<std::string> TTextMeasurer::WrapLines(const TReportFont& font, const std::vector<std::string>& paragraphs,
+                                                  TMicrons width) {
+    const QFontMetricsF& metrics = Entry(font).metrics;
     const double limit = width * kMeasureDpi / kMicronsPerInch;
     std::vector<std::string> lines;
     for (const std::string& paragraph : paragraphs) {
@@ -79,6 +100,17 @@ std::vector<std::string> WrapLines(const TReportFont& font, const std::vector<st
         lines.push_back(line);
     }
     return lines;
+}
+
+TMicrons TextWidth(const TReportFont& font, const std::string& text) {
+    return TTextMeasurer().TextWidth(font, text);
+}
+
+TMicrons LineSpacing(const TReportFont& font) { return TTextMeasurer().LineSpacing(font); }
+
+std::vector<std::string> WrapLines(const TReportFont& font, const std::vector<std::string>& paragraphs,
+                                   TMicrons width) {
+    return TTextMeasurer().WrapLines(font, paragraphs, width);
 }
 
 std::vector<std::string> SplitParagraphs(const std::string& text) {

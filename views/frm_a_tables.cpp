@@ -52,10 +52,11 @@ TfrmATables::~TfrmATables() {
 }
 
 void TfrmATables::FormCreate() {
-    m_dm2.BuildTableList();
+    const TTableList list = ListTables(m_dm2);
     cbTables->clear();
-    for (const std::string& name : ReadTableList(m_dm2)) cbTables->addItem(QString::fromStdString(name));
+    for (const std::string& name : list.names) cbTables->addItem(QString::fromStdString(name));
     cbTables->setCurrentIndex(0);
+    if (list.writeError) std::rethrow_exception(list.writeError);
 }
 
 int TfrmATables::ChosenEntry() const {

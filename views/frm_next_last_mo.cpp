@@ -110,13 +110,15 @@ TfrmNextLastMo::~TfrmNextLastMo() {
 }
 
 void TfrmNextLastMo::FormCreate() {
-    m_dm2.BuildTableList();
+    const TTableList list = ListTables(m_dm2);
     cbTablesAvl->clear();
-    for (const std::string& name : ReadTableList(m_dm2)) cbTablesAvl->addItem(QString::fromStdString(name));
+    for (const std::string& name : list.names) cbTablesAvl->addItem(QString::fromStdString(name));
     cbTablesAvl->setCurrentIndex(0);
     RunMonth(0);
     lblCurTbl->setText(QString::fromStdString(m_dm2.Larchtbl.TableName()));
     lblCurTbl->adjustSize();
+    // The window works without List.txt; the failed write is still shown.
+    if (list.writeError) std::rethrow_exception(list.writeError);
 }
 
 void TfrmNextLastMo::showEvent(QShowEvent* event) {

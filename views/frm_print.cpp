@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,7 +15,6 @@
 #include "controls/error_handler.h"
 #include "report/report_preview.h"
 #include "views/frm_rb.h"
-#include "views/glyphs.h"
 
 namespace hollin {
 
@@ -29,7 +29,7 @@ void SetHint(QWidget* widget, const char* hint) { widget->setProperty("hint", QS
 QToolButton* RowButton(QWidget* parent, const char* name, int left, int top) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(PrinterGlyph());
+    button->setIcon(QIcon(QStringLiteral(":/icons/print.svg")));
     button->setAutoRaise(true);
     button->setGeometry(left, top, 23, 22);
     SetHint(button, "Preview/Print");
@@ -72,7 +72,7 @@ TfrmPrint::TfrmPrint(TfrmRB& frmRB, QWidget* parent) : QDialog(parent), m_frmRB(
     tbPrint->setFloatable(false);
     sbClosePrint = new QToolButton(tbPrint);
     sbClosePrint->setObjectName(QStringLiteral("sbClosePrint"));
-    sbClosePrint->setIcon(ExitGlyph());
+    sbClosePrint->setIcon(QIcon(QStringLiteral(":/icons/exit.svg")));
     sbClosePrint->setAutoRaise(true);
     SetHint(sbClosePrint, "Exit");
     connect(sbClosePrint, &QToolButton::clicked, this, &TfrmPrint::Exit1Click);

@@ -9,6 +9,7 @@
 
 #include "dataset/data_source.h"
 #include "engine/cursor/larch_table.h"
+#include "report/picture_decoder.h"
 #include "report/report_painter.h"
 #include "report/report_text_writer.h"
 #include "views/frm_rb.h"
@@ -25,6 +26,7 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+// Writes the report; returns the number of photos that could not be decoded.
 int WriteReport(const std::string& dataDir, bool detailed, bool asText, const std::string& output) {
     larch::TLarchTable table;
     table.SetDatabaseName(std::filesystem::absolute(dataDir).string());
@@ -38,10 +40,9 @@ int WriteReport(const std::string& dataDir, bool detailed, bool asText, const st
     report::TReport& chosen = detailed ? holder.ppReport1 : holder.ppReport2;
     if (asText) {
         report::WriteTextFile(chosen, output);
-    } else {
-        report::WritePdfFile(chosen, output);
+        return 0;
     }
-    return kReportOk;
+    return report::WritePdfFile(chosen, output).undecodedPictures;
 }
 
 }  // namespace
@@ -78,17 +79,19 @@ int RunReportCommand(const std::string& dataDir, const std::string& kind, const 
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app.emplace(argc, argv);
     }
-    // Only a file this run made is removed after a failure; a report the
-    // user kept under that name stays.
-    const bool existed = std::filesystem::exists(output, error);
+    // The writers replace output only with a complete file: after a failure
+    // a report the user kept under that name stays, and nothing half-written
+    // is left.
     try {
-        return WriteReport(dataDir, detailed, asText, output);
+        const int undecoded = WriteReport(dataDir, detailed, asText, output);
+        // The report is written all the same, as the preview shows it.
+        if (undecoded > 0) err << "Warning: " << report::UndecodedPicturesText(undecoded) << "\n";
+        return kReportOk;
     } catch (const std::exception& e) {
         err << "Cannot write the report: " << e.what() << "\n";
     } catch (...) {
         err << "Cannot write the report: unknown error\n";
     }
-    if (!existed) std::filesystem::remove(output, error);
     return kReportFailed;
 }
 

@@ -17,8 +17,10 @@ constexpr int kReportBadUsage = 2;  // unknown kind, unknown file type, text for
 // the report kind ("list" or "detailed") to output: a PDF file for ".pdf", the
 // text layout for ".txt" (the list only). Messages go to err; returns the
 // exit status. Needs a QApplication (one is made on the offscreen platform
-// for the call when there is none). A file left half-written by a failure
-// is removed.
+// for the call when there is none). The file is replaced only once the new
+// one is complete: after a failure a file of that name keeps its bytes, and
+// none is left otherwise. Photos that cannot be decoded leave their boxes
+// empty and give one warning on err; the status stays kReportOk.
 int RunReportCommand(const std::string& dataDir, const std::string& kind, const std::string& output,
                      std::ostream& err);
 

@@ -1,23 +1,19 @@
-// Reading List.txt.
+// The table list of the windows.
 #include "views/table_list.h"
-
-#include <fstream>
-#include <stdexcept>
 
 #include "data/dm2.h"
 
 namespace hollin::ui {
 
-std::vector<std::string> ReadTableList(const Tdm2& dm2) {
-    std::ifstream in(dm2.ListFilePath(), std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot open file \"" + dm2.ListFilePath() + "\"");
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+TTableList ListTables(const Tdm2& dm2) {
+    TTableList list;
+    list.names = dm2.TableListNames();
+    try {
+        dm2.WriteTableList(list.names);
+    } catch (...) {
+        list.writeError = std::current_exception();
     }
-    return lines;
+    return list;
 }
 
 }  // namespace hollin::ui

@@ -1,7 +1,7 @@
-// Reading the table list List.txt of the program folder, for the windows
-// that offer its tables.
+// The table list the windows that offer the folder's tables show.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -11,8 +11,16 @@ class Tdm2;
 
 namespace hollin::ui {
 
-// The lines of the data module's List.txt as they stand (a trailing carriage
-// return dropped). Throws when the file cannot be opened.
-std::vector<std::string> ReadTableList(const Tdm2& dm2);
+struct TTableList {
+    std::vector<std::string> names;  // as List.txt holds them
+    std::exception_ptr writeError;   // List.txt could not be written; null when it was
+};
+
+// Rewrites List.txt (Tdm2::BuildTableList) and gives the names it holds.
+// They are the names built from the folder, not List.txt read back, so that
+// a folder where List.txt cannot be written (read-only) still lists its
+// tables; the failed write comes back in writeError, for the window to show
+// once it is set up.
+TTableList ListTables(const Tdm2& dm2);
 
 }  // namespace hollin::ui

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <filesystem>
 
 #include "controls/db_grid.h"
 #include "controls/message_box.h"
@@ -91,6 +92,23 @@ TEST_F(MonthWindow, OpenTableSwitchesTheTableAndRerunsTheCurrentMonth) {
     EXPECT_TRUE(Dm2().Larchtbl.Active());
     EXPECT_EQ(Dm2().Larchtbl.TableName(), "Work.DAT");
     EXPECT_EQ(window.lblCurTbl->text().toStdString(), "Work.DAT");
+}
+
+TEST_F(MonthWindow, ListsTheTablesAndTheMonthWhenListTxtCannotBeWritten) {
+    // A folder in List.txt's place (the window at start wrote the file):
+    // the write fails, also for root.
+    std::filesystem::remove(folder / "List.txt");
+    std::filesystem::create_directory(folder / "List.txt");
+    TakeShownMessages();
+    TfrmNextLastMo window(Dm2(), &Main());
+    window.show();
+    const auto shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1u);  // the failed write is still told
+    EXPECT_NE(shown[0].text.find("List.txt"), std::string::npos) << shown[0].text;
+    ASSERT_EQ(window.cbTablesAvl->count(), 1);
+    EXPECT_EQ(window.cbTablesAvl->currentText().toStdString(), "Hollin.DAT");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Dec"});
+    EXPECT_EQ(window.lblCurTbl->text().toStdString(), "Hollin.dat");
 }
 
 TEST_F(MonthWindow, TheLiveGridEditsTheTable) {

@@ -41,5 +41,30 @@ TEST(DataFolder, DataDirThenExecutableFolderThenUserFolder) {
     EXPECT_THROW(ProgramDataFolder(std::string("/proc/no/such"), folder / "exe/"), std::runtime_error);
 }
 
+// The command line's report reads the folder the program would use, and
+// makes none.
+TEST(DataFolder, TheReportsChoiceIsTheProgramsAndCreatesNothing) {
+    larch::testing::TestFolder folder;
+    ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
+    std::filesystem::create_directory(folder / "exe");
+    struct Case {
+        std::optional<std::string> dataDir;
+        std::string executableFolder;
+        std::string chosen;
+    };
+    const Case cases[] = {{folder / "given/./sub", folder / "exe/", folder / "given/sub/"},
+                          {std::nullopt, folder / "exe", folder / "exe/"},
+                          {std::nullopt, folder / "usr/bin/", folder / "xdg/Hollin/"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        EXPECT_EQ(ChosenDataFolder(c.dataDir, c.executableFolder), c.chosen);
+        if (c.chosen != folder / "exe/") {
+            EXPECT_FALSE(std::filesystem::exists(c.chosen));
+        }
+        EXPECT_EQ(ProgramDataFolder(c.dataDir, c.executableFolder), c.chosen);
+    }
+    ::unsetenv("XDG_DATA_HOME");
+}
+
 }  // namespace
 }  // namespace hollin

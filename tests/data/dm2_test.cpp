@@ -131,6 +131,14 @@ TEST_F(DataModule, TableListNamesEveryTableOnceWithTheDefaultLast) {
     EXPECT_EQ(ReadFile(dm2.ListFilePath()), "Family.DAT\r\nwork.dat\r\nHollin.DAT\r\n");
 }
 
+TEST_F(DataModule, TableListNamesNeedNoWritableListFile) {
+    Tdm2 dm2(folder.path());
+    dm2.dm2Create();
+    fs::create_directory(dm2.ListFilePath());  // writing fails, also for root
+    EXPECT_THROW(dm2.BuildTableList(), larch::ELarchEngineError);
+    EXPECT_EQ(dm2.TableListNames(), std::vector<std::string>{"Hollin.DAT"});
+}
+
 TEST_F(DataModule, CloseAllTablesClosesTheCursorOnly) {
     Tdm2 dm2(folder.path());
     dm2.dm2Create();

@@ -2,6 +2,8 @@
 // source's events, circular links.
 #include "dataset/data_link.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -86,6 +88,49 @@ TEST_F(DataLinkTest, DataSourceEventCounts) {
     dataChanges.clear();
     EXPECT_THROW(ds.Next(), EDatabaseError);
     EXPECT_TRUE(dataChanges.empty());
+}
+
+// Counts the records whenever the dataset scrolls, as a grid does.
+class CountingLink : public TDataLink {
+public:
+    std::function<void()> onScrolled;
+    std::vector<int> counts;
+
+protected:
+    void DataSetScrolled(int) override {
+        counts.push_back(DataSet()->RecordCount());
+        if (onScrolled) onScrolled();
+    }
+};
+
+TEST_F(DataLinkTest, OneMoveCountsTheRecordsOnceForEveryListener) {
+    CountingLink link;
+    link.SetDataSource(&source);
+    std::vector<int> handlerCounts;
+    source.OnDataChange = [&](TDataSource&, TField*) { handlerCounts.push_back(ds.RecordCount()); };
+    ds.Open();
+    handlerCounts.clear();
+    ds.recordCounts = 0;
+    ds.Next();
+    EXPECT_EQ(ds.recordCounts, 1);
+    EXPECT_THAT(link.counts, ElementsAre(2));
+    EXPECT_THAT(handlerCounts, ElementsAre(2));
+    // Outside an event every call counts afresh.
+    ds.RecordCount();
+    ds.RecordCount();
+    EXPECT_EQ(ds.recordCounts, 3);
+
+    // A record added while the move goes round (an event of its own) is
+    // counted by those who ask after it.
+    link.onScrolled = [&] {
+        ds.AddRow({"Cy", "50"});
+        ds.Refresh();
+    };
+    handlerCounts.clear();
+    ds.Prior();
+    link.onScrolled = nullptr;
+    EXPECT_THAT(link.counts, ElementsAre(2, 2));
+    EXPECT_EQ(handlerCounts.back(), 3);
 }
 
 TEST_F(DataLinkTest, DisableControlsHoldsBackNotificationsUntilEnabled) {

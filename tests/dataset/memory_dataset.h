@@ -60,6 +60,7 @@ public:
     int failPostCount = 0;  // the next n posts raise EDatabaseError("post failed")
     bool failOpen = false;
     int internalCancelCalls = 0;
+    mutable int recordCounts = 0;  // GetRecordCount calls
 
     using TDataSet::ActiveBuffer;
 
@@ -89,7 +90,10 @@ protected:
     void SetFieldData(TField& field, TRecordBuffer buffer, const void* data) override;
     std::unique_ptr<TStream> InternalCreateBlobStream(TField& field, TRecordBuffer buffer,
                                                       TBlobStreamMode mode) override;
-    int GetRecordCount() const override { return StoredCount(); }
+    int GetRecordCount() const override {
+        ++recordCounts;
+        return StoredCount();
+    }
     int GetRecNo() const override;
     void InternalSetRecNo(int value) override;
     bool GetCanModify() const override { return canModify; }

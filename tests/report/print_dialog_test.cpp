@@ -1,10 +1,12 @@
 // The print dialog and the report preview it opens.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrintPreviewWidget>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <QToolButton>
@@ -92,6 +94,33 @@ TEST(ReportPreview, ListIsWrittenAsTextUnderItsDefaultName) {
     ASSERT_NE(first, std::string::npos) << text;
     ASSERT_NE(second, std::string::npos) << text;
     EXPECT_LT(first, second);
+}
+
+TEST(ReportPreview, SavingAsPdfNamesUndecodablePhotosOncePerPreview) {
+    ReportFixture f;
+    Person bad = NumberedPerson(1);
+    bad.photo = {0xFF, 0xD8, 0x00, 0x01, 0x02};
+    f.Add(bad);
+    const std::string path = f.folder / "Report.pdf";
+    ui::TakeShownMessages();
+    std::vector<ui::TShownMessage> afterSave;
+    std::vector<ui::TShownMessage> afterRepaint;
+    report::SetPreviewHookForTesting([&](report::TReportPreview& preview) {
+        ui::SetNextFileAnswer(path);
+        preview.SavePdfClick();
+        QCoreApplication::processEvents();
+        afterSave = ui::TakeShownMessages();
+        preview.Preview()->updatePreview();
+        QCoreApplication::processEvents();
+        afterRepaint = ui::TakeShownMessages();
+    });
+    report::ShowPreview(f.rb->ppReport1);
+    report::SetPreviewHookForTesting({});
+    ASSERT_EQ(afterSave.size(), 1u);
+    EXPECT_EQ(afterSave[0].kind, ui::TMessageKind::Warning);
+    EXPECT_EQ(afterSave[0].text, "1 photo could not be decoded; its box is left empty.");
+    EXPECT_TRUE(afterRepaint.empty());
+    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 TEST(ReportPreview, GenerationErrorsReachTheErrorBoxAndTheCallerGoesOn) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dataset/date_time.h"
+#include "report/picture_decoder.h"
 #include "report/report_generator.h"
 #include "report/text_metrics.h"
 #include "tests/report/report_fixture.h"
@@ -144,6 +145,39 @@ TEST(Pictures, WidePhotoKeepsItsAspectRatioInsideTheBox) {
     // Kept no finer than the box needs: 38.6 mm at 300 dpi.
     EXPECT_LE(placed.picture.width(), 458);
 }
+
+// The generator keeps a photo at the resolution the output asks for, so that
+// it is scaled once (a PDF file: 150 dpi) and not again by the painter; the
+// text file asks for none and nothing is decoded.
+struct PictureDpiCase {
+    double dpi;
+    int width;  // of the kept picture; 0: none
+};
+
+class PictureDpi : public ::testing::TestWithParam<PictureDpiCase> {};
+
+TEST_P(PictureDpi, KeepsThePhotoAtTheOutputsResolution) {
+    ReportFixture f;
+    Person p = NumberedPerson(1);
+    p.photo = MakePhoto(4000, 1000);
+    f.Add(p);
+    Person bad = NumberedPerson(2);
+    bad.photo = {0xFF, 0xD8, 0x00, 0x01, 0x02};
+    f.Add(bad);
+    TReportGenerator generator(f.rb->ppReport1);
+    generator.SetPictureDpi(GetParam().dpi);
+    const TDisplayList list = generator.Generate();
+    const auto& placed = *FirstDetail(list).Find("ppDBImage1");
+    EXPECT_EQ(placed.picture.width(), GetParam().width);
+    // The box is 38.629 mm wide: 456.25 pixels at 300 dpi, 228.1 at 150.
+    if (GetParam().width > 0) {
+        EXPECT_EQ(report::PicturePixels(placed.pictureRect, GetParam().dpi).width(), GetParam().width);
+    }
+    EXPECT_EQ(list.undecodedPictures, GetParam().width > 0 ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, PictureDpi,
+                         ::testing::Values(PictureDpiCase{300, 456}, PictureDpiCase{150, 228}, PictureDpiCase{0, 0}));
 
 TEST(Pictures, UndecodablePhotoLeavesItsBoxEmptyAndTheReportGoesOn) {
     ReportFixture f;

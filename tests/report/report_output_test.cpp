@@ -1,9 +1,16 @@
 // PDF and text output of the reports, and the command line's report writer.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
+
+#include <QBuffer>
+#include <QPdfWriter>
 
 #include "report/report_generator.h"
 #include "report/report_painter.h"
@@ -44,6 +51,132 @@ TEST(PdfOutput, HasThePagesOfTheDisplayList) {
 TEST(PdfOutput, UnwritablePathIsRefused) {
     ReportFixture f;
     EXPECT_THROW(report::WritePdfFile(f.rb->ppReport2, f.folder / "missing/x.pdf"), std::runtime_error);
+}
+
+// The two file writers, for the cases both must meet.
+struct FileWriter {
+    const char* name;
+    const char* file;
+    std::function<void(report::TReport&, const std::string&)> write;
+};
+
+const FileWriter kFileWriters[] = {
+    {"pdf", "list.pdf", [](report::TReport& r, const std::string& path) { report::WritePdfFile(r, path); }},
+    {"text", "HolList.txt", [](report::TReport& r, const std::string& path) { report::WriteTextFile(r, path); }},
+};
+
+const std::string kPreviousBytes = "the report the user kept\n";
+
+// The names in folder that start with file's name (the file itself and any
+// temporary file made beside it).
+std::vector<std::string> EntriesNamed(const std::filesystem::path& folder, const std::string& file) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(file, 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
+TEST(FileOutput, AGenerationThatFailsMidwayKeepsThePreviousFile) {
+    for (const FileWriter& writer : kFileWriters) {
+        SCOPED_TRACE(writer.name);
+        ReportFixture f;
+        f.AddNumbered(20);  // three pages of the list
+        const std::string path = f.folder / writer.file;
+        std::ofstream(path, std::ios::binary) << kPreviousBytes;
+        // Fails in the second pass, after the first page went out.
+        report::TReport& list = f.rb->ppReport2;
+        const auto fill = list.detail.BeforePrint;
+        int calls = 0;
+        list.detail.BeforePrint = [&calls, fill] {
+            if (++calls == 20 + 10) throw std::runtime_error("the pipeline failed");
+            fill();
+        };
+        EXPECT_THROW(writer.write(list, path), std::runtime_error);
+        EXPECT_EQ(ReadFile(path), kPreviousBytes);
+        EXPECT_EQ(EntriesNamed(f.folder.path(), writer.file), std::vector<std::string>{writer.file});
+        // Without a file before, none is left.
+        std::filesystem::remove(path);
+        calls = 0;
+        EXPECT_THROW(writer.write(list, path), std::runtime_error);
+        EXPECT_TRUE(EntriesNamed(f.folder.path(), writer.file).empty());
+    }
+}
+
+// Writes to regular files beyond limit bytes fail with EFBIG while it lives,
+// as on a full disk (also for root, whom permissions do not stop).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST(FileOutput, AWriteErrorIsAnErrorAndKeepsThePreviousFile) {
+    for (const FileWriter& writer : kFileWriters) {
+        SCOPED_TRACE(writer.name);
+        ReportFixture f;
+        f.AddNumbered(20);
+        const std::string path = f.folder / writer.file;
+        std::ofstream(path, std::ios::binary) << kPreviousBytes;
+        std::string message;
+        {
+            FileSizeLimit limit(200);
+            try {
+                writer.write(f.rb->ppReport2, path);
+            } catch (const std::runtime_error& e) {
+                message = e.what();
+            }
+        }
+        EXPECT_EQ(message.rfind("Cannot write file " + path, 0), 0u) << message;
+        EXPECT_EQ(ReadFile(path), kPreviousBytes);
+        EXPECT_EQ(EntriesNamed(f.folder.path(), writer.file), std::vector<std::string>{writer.file});
+        // And once the disk has room, the new report replaces the old one.
+        writer.write(f.rb->ppReport2, path);
+        EXPECT_NE(ReadFile(path), kPreviousBytes);
+    }
+}
+
+TEST(PrintOutput, ACancelledOutputIsAbortedBeforeThePainterEnds) {
+    ReportFixture f;
+    f.AddNumbered(20);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter device(&buffer);
+    report::ApplyPageSetup(f.rb->ppReport2.page, device);
+    int aborts = 0;
+    bool paintingWhenAborted = false;
+    int lastPage = 0;
+    EXPECT_THROW(report::PaintReport(
+                     f.rb->ppReport2, device, report::kDefaultPhotoDpi,
+                     [&](int pageNo, int) {
+                         lastPage = pageNo;
+                         return pageNo < 2;
+                     },
+                     [&] {
+                         ++aborts;
+                         paintingWhenAborted = device.paintingActive();
+                     }),
+                 report::TOutputCancelled);
+    EXPECT_EQ(lastPage, 2);
+    EXPECT_EQ(aborts, 1);
+    EXPECT_TRUE(paintingWhenAborted);
+    EXPECT_FALSE(device.paintingActive());
 }
 
 TEST(TextOutput, ListHoldsEveryVisibleRecordInOrderWithHeaderAndFooterLines) {
@@ -124,6 +257,24 @@ TEST(ReportCommandFailures, MissingDataFolderOrTableIsRefused) {
     EXPECT_EQ(RunReportCommand(folder.path(), "list", folder / "list.pdf", noTable), kReportFailed);
     EXPECT_FALSE(noTable.str().empty());
     EXPECT_FALSE(std::filesystem::exists(folder / "list.pdf"));
+}
+
+TEST(ReportCommandWarnings, UndecodablePhotosGiveOneWarningAndTheReportIsWritten) {
+    ReportFixture f;
+    for (int i = 1; i <= 3; ++i) {
+        Person p = NumberedPerson(i);
+        p.photo = i == 2 ? MakePhoto(60, 80) : std::vector<uint8_t>{0xFF, 0xD8, 0x00, 0x01, 0x02};
+        f.Add(p);
+    }
+    f.table->Close();
+    std::ostringstream err;
+    EXPECT_EQ(RunReportCommand(f.folder.path(), "detailed", f.folder / "d.pdf", err), kReportOk);
+    EXPECT_EQ(err.str(), "Warning: 2 photos could not be decoded; their boxes are left empty.\n");
+    EXPECT_EQ(PdfPageCount(ReadFile(f.folder / "d.pdf")), 1);
+    // The list prints no photos.
+    std::ostringstream listErr;
+    EXPECT_EQ(RunReportCommand(f.folder.path(), "list", f.folder / "l.txt", listErr), kReportOk);
+    EXPECT_EQ(listErr.str(), "");
 }
 
 TEST(ReportCommandFailures, DetailedTextIsRefusedWithAClearMessage) {

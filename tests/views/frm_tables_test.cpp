@@ -97,6 +97,26 @@ TEST_F(TableDialogs, PickerOpensTheChosenTableAndRunsItsMonth) {
     EXPECT_TRUE(TakeShownMessages().empty());
 }
 
+TEST_F(TableDialogs, PickerListsTheTablesWhenListTxtCannotBeWritten) {
+    AddWorkTable();
+    // A folder in List.txt's place: the write fails, also for root (a
+    // read-only folder does not stop root).
+    fs::create_directory(folder / "List.txt");
+    TakeShownMessages();
+    TfrmATables picker(*dm2, &owner);
+    const auto shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1u);  // the failed write is still told
+    EXPECT_EQ(shown[0].kind, TMessageKind::Error);
+    EXPECT_NE(shown[0].text.find("List.txt"), std::string::npos) << shown[0].text;
+    ASSERT_EQ(picker.cbTables->count(), 2);
+    EXPECT_EQ(picker.cbTables->itemText(0), QStringLiteral("Work.DAT"));
+    EXPECT_EQ(picker.cbTables->itemText(1), QStringLiteral("Hollin.DAT"));
+    EXPECT_EQ(picker.cbTables->currentIndex(), 0);
+    picker.btnOTable->click();
+    EXPECT_EQ(dm2->Larchtbl.TableName(), "Work.DAT");
+    EXPECT_EQ(VisibleFirstNames(), std::vector<std::string>{"Worker"});
+}
+
 TEST_F(TableDialogs, PickerRefusesATypedNameThatIsNotListedAndKeepsTheOpenTable) {
     AddWorkTable();
     TfrmATables picker(*dm2, &owner);
