@@ -46,36 +46,59 @@ uint64_t WordAt(const RecordSet& set, std::size_t i) {
     return word;
 }
 
+// out[i] = op(out[i], in[i]) over n bytes, a word at a time.
+template <class Op>
+void CombineWords(uint8_t* out, const uint8_t* in, std::size_t n, Op op) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, out + i, sizeof x);
+        std::memcpy(&y, in + i, sizeof y);
+        x = op(x, y);
+        std::memcpy(out + i, &x, sizeof x);
+    }
+    for (; i < n; ++i) out[i] = static_cast<uint8_t>(op(uint64_t{out[i]}, uint64_t{in[i]}));
+}
+
 }  // namespace
 
 uint32_t CountRecords(const RecordSet& set) {
     uint32_t count = 0;
     std::size_t i = 0;
-    for (; i + 8 <= set.size(); i += 8) count += BitsIn(WordAt(set, i));
+    // Sets are mostly sparse or mostly full: empty words cost a test only.
+    for (; i + 8 <= set.size(); i += 8) {
+        const uint64_t word = WordAt(set, i);
+        if (word != 0) count += BitsIn(word);
+    }
     for (; i < set.size(); ++i) count += BitsIn(set[i]);
     return count;
 }
 
+bool HoldsMoreThan(const RecordSet& set, uint64_t limit) {
+    uint64_t count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= set.size(); i += 8) {
+        const uint64_t word = WordAt(set, i);
+        if (word != 0 && (count += BitsIn(word)) > limit) return true;
+    }
+    for (; i < set.size(); ++i) count += BitsIn(set[i]);
+    return count > limit;
+}
+
 void IntersectWith(RecordSet& a, const RecordSet& b) {
     const std::size_t n = std::min(a.size(), b.size());
-    uint8_t* out = a.data();
-    const uint8_t* in = b.data();
-    for (std::size_t i = 0; i < n; ++i) out[i] &= in[i];
+    CombineWords(a.data(), b.data(), n, [](uint64_t x, uint64_t y) { return x & y; });
     std::fill(a.begin() + static_cast<std::ptrdiff_t>(n), a.end(), uint8_t{0});
 }
 
 void UniteWith(RecordSet& a, const RecordSet& b) {
     if (b.size() > a.size()) a.resize(b.size(), 0);
-    uint8_t* out = a.data();
-    const uint8_t* in = b.data();
-    for (std::size_t i = 0; i < b.size(); ++i) out[i] |= in[i];
+    CombineWords(a.data(), b.data(), b.size(), [](uint64_t x, uint64_t y) { return x | y; });
 }
 
 void SubtractFrom(RecordSet& a, const RecordSet& b) {
     const std::size_t n = std::min(a.size(), b.size());
-    uint8_t* out = a.data();
-    const uint8_t* in = b.data();
-    for (std::size_t i = 0; i < n; ++i) out[i] &= static_cast<uint8_t>(~in[i]);
+    CombineWords(a.data(), b.data(), n, [](uint64_t x, uint64_t y) { return x & ~y; });
 }
 
 void ForEachRecord(const RecordSet& set, const std::function<void(uint32_t)>& visit) {

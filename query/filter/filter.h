@@ -25,6 +25,8 @@ bool HasRecord(const RecordSet& set, uint32_t number);
 void AddRecord(RecordSet& set, uint32_t number);
 void RemoveRecord(RecordSet& set, uint32_t number);
 uint32_t CountRecords(const RecordSet& set);
+// Whether the set holds more than `limit` records; stops counting there.
+bool HoldsMoreThan(const RecordSet& set, uint64_t limit);
 // In place: a &= b, a |= b, a &= ~b (`b` shorter than `a` reads as clear).
 void IntersectWith(RecordSet& a, const RecordSet& b);
 void UniteWith(RecordSet& a, const RecordSet& b);

@@ -647,7 +647,7 @@ RecordSet RecordSetBuilder::Build(const TFilter::Callback& callback, const Recor
 RecordSet RecordSetBuilder::Build(const TExpressionNode& root, const RecordSet& base) { return Narrow(root, base); }
 
 RecordSet RecordSetBuilder::Narrow(const TExpressionNode& node, const RecordSet& current) {
-    if (CountRecords(current) == 0) return current;
+    if (!HoldsMoreThan(current, 0)) return current;
     auto evaluate = [&](const TExpressionNode& n) {
         return Scan([&](const uint8_t* image, uint32_t) { return Passes(n, image); }, current);
     };
@@ -665,7 +665,7 @@ RecordSet RecordSetBuilder::Narrow(const TExpressionNode& node, const RecordSet&
         uint32_t keys = 0;
         std::vector<Range> ranges = planner.Ranges(plan, &keys);
         // Only worth it when the index range is smaller than what is left.
-        if (Planner::Count(ranges) >= CountRecords(current)) return evaluate(node);
+        if (!HoldsMoreThan(current, Planner::Count(ranges))) return evaluate(node);
         const uint32_t next = m_file.Header().nextRecordNumber;
         RecordSet candidates = MakeRecordSet(next);
         for (const Range& r : ranges) {
