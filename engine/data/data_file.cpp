@@ -392,7 +392,7 @@ TRecord* TDataFile::Append() {
         RaiseEngineError(err::TableFull, FileName());
     }
     TRecord* record = TakeEntry(number);
-    record->dirty = true;
+    m_cache.MarkDirty(record);
     ++m_header.nextRecordNumber;
     m_headerChanged = true;
     return record;

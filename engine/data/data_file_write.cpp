@@ -127,7 +127,7 @@ uint32_t TDataFile::InsertRecord(std::vector<uint8_t>& image) {
 
     RecordPin record(*this, GetRecord(number));
     std::memcpy(record->image.data(), image.data(), m_header.recordSize);
-    record->dirty = true;
+    m_cache.MarkDirty(record.get());
     m_header.freeRecordHead = reused ? newFreeHead : m_header.freeRecordHead;
     m_header.lastRecordId = id;
     m_headerChanged = true;
@@ -174,7 +174,7 @@ void TDataFile::UpdateRecord(uint32_t number, std::vector<uint8_t>& image) {
         throw;
     }
     std::memcpy(record->image.data(), image.data(), m_header.recordSize);
-    record->dirty = true;
+    m_cache.MarkDirty(record.get());
     m_headerChanged = true;
 }
 
@@ -217,7 +217,7 @@ void TDataFile::DeleteRecord(uint32_t number, const std::vector<int>& slotsWitho
 
     record->image[0] = kRecordDeleted;
     PutU32(record->image.data() + 1, m_header.freeRecordHead);
-    record->dirty = true;
+    m_cache.MarkDirty(record.get());
     m_header.freeRecordHead = number;
     m_headerChanged = true;
     uint32_t count = m_index->RecordCount();

@@ -52,7 +52,7 @@ std::size_t TIndexFile::ReadOriginal(int64_t offset, void* buffer, std::size_t c
         const TPage* page = nullptr;
         if (pageStart >= static_cast<int64_t>(kPageSize) && pageStart <= static_cast<int64_t>(kMaxPageOffset)) {
             for (TPageCache& cache : m_caches) {
-                if ((page = cache.Find(static_cast<uint32_t>(pageStart))) != nullptr) break;
+                if (cache.Size() != 0 && (page = cache.Find(static_cast<uint32_t>(pageStart))) != nullptr) break;
             }
         }
         if (page && page->original.size() == kPageSize) {

@@ -30,6 +30,8 @@ TRecord* TRecordCache::Take(uint32_t number, const std::function<void()>& flush)
         }
         if (!victim) return nullptr;
         auto it = m_index.at(victim->number);
+        // A written entry still listed must not stay in the list as another record.
+        if (victim->listed) m_dirty.erase(std::find(m_dirty.begin(), m_dirty.end(), victim));
         entry = std::move(*it);
         m_order.erase(it);
         m_index.erase(victim->number);
@@ -44,16 +46,31 @@ TRecord* TRecordCache::Take(uint32_t number, const std::function<void()>& flush)
     return m_order.front().get();
 }
 
+void TRecordCache::MarkDirty(TRecord* entry) {
+    entry->dirty = true;
+    if (entry->listed) return;
+    entry->listed = true;
+    m_dirty.push_back(entry);
+}
+
 std::vector<TRecord*> TRecordCache::WritableDirty(bool includePinned) {
     std::vector<TRecord*> out;
-    for (auto& entry : m_order) {
-        if (entry->dirty && (entry->pins == 0 || includePinned) && !entry->runMark) out.push_back(entry.get());
+    std::size_t kept = 0;
+    for (TRecord* entry : m_dirty) {
+        if (!entry->dirty) {
+            entry->listed = false;  // written since: off the list
+            continue;
+        }
+        m_dirty[kept++] = entry;
+        if ((entry->pins == 0 || includePinned) && !entry->runMark) out.push_back(entry);
     }
+    m_dirty.resize(kept);
     std::sort(out.begin(), out.end(), [](const TRecord* a, const TRecord* b) { return a->number < b->number; });
     return out;
 }
 
 void TRecordCache::DropAll() {
+    m_dirty.clear();
     m_order.clear();
     m_index.clear();
 }

@@ -14,7 +14,8 @@ namespace larch {
 struct TRecord {
     uint32_t number = 0;
     std::vector<uint8_t> image;  // record size plus the computed area
-    bool dirty = false;
+    bool dirty = false;          // changed and not written: set by TRecordCache::MarkDirty
+    bool listed = false;         // in the cache's list of dirty entries
     int pins = 0;                // operations using the entry, at most kMaxPins
     bool runMark = false;        // set while a read run is being placed
     bool computedDone = false;
@@ -40,6 +41,9 @@ public:
     // A zeroed entry for record `number` at the front, evicting when full.
     // `flush` is called once when nothing can be evicted. Null when still full.
     TRecord* Take(uint32_t number, const std::function<void()>& flush);
+    // The entry now differs from the file. The cache lists its dirty
+    // entries, so that finding them costs what they number, not the cache.
+    void MarkDirty(TRecord* entry);
     // Dirty entries that may be written now, sorted by record number; with
     // `includePinned` (at close) also those still pinned.
     std::vector<TRecord*> WritableDirty(bool includePinned = false);
@@ -52,6 +56,9 @@ private:
     std::size_t m_imageSize = 0;
     std::list<std::unique_ptr<TRecord>> m_order;  // most recently used first
     std::unordered_map<uint32_t, std::list<std::unique_ptr<TRecord>>::iterator> m_index;
+    // Every dirty entry, and entries written since the last WritableDirty
+    // (their flag cleared) until it drops them.
+    std::vector<TRecord*> m_dirty;
 };
 
 }  // namespace larch
