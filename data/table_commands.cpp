@@ -69,7 +69,9 @@ void Tdm2::EmptyOpenTable() {
 }
 
 std::vector<std::string> Tdm2::RepairTable() {
+    // Repair opens the table exclusively: every component of ours lets go.
     CloseMonthQuery();
+    CloseAllTables();
     Larchtbl.Close();
     larch::RepairReport report = larch::RepairTable(m_folder + Larchtbl.TableName(), m_folder, {});
     std::vector<std::string> lines = report.lines;

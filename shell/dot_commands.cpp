@@ -195,10 +195,19 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
     std::optional<BatchWriteScope> batch;
     int batched = 0;
     int batchLine = 0;  // the first line of the batch being written
+    auto batchLost = [&] {
+        *context.err << fileName << ": the rows from line " << batchLine << " on were not added\n";
+    };
     auto finishBatch = [&] {
         if (!batch) return;
         batched = 0;
-        batch->Finish();
+        try {
+            batch->Finish();
+        } catch (...) {
+            batch.reset();
+            batchLost();
+            throw;
+        }
         batch.reset();
     };
     CsvRecord record;
@@ -227,7 +236,7 @@ void Import(ShellContext& context, const std::string& tableName, const std::stri
             if (!IsRowError(e)) {
                 // The batch is rolled back as the scope goes; the error ends the import.
                 batch.reset();
-                *context.err << fileName << ": the rows from line " << batchLine << " on were not added\n";
+                batchLost();
                 throw;
             }
         }

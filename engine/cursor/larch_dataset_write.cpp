@@ -50,10 +50,7 @@ void TLarchDataSet::InternalPost() {
             m_file->UpdateRecord(locked, image);
         }
         // The cursor follows the record while the write locks still hold
-        // the table as written: no read lock and change check of their own.
-        // A write that fails to finish is rolled back, which marks the
-        // record sets stale again.
-        if (m_filters) m_filters->RecordWritten(written, image.data());
+        // the table as written: no read lock and change check of its own.
         std::vector<uint8_t> key = KeyOfImage(image.data());
         found = IndexFile().FindKey(key.data());
         write.Finish();
@@ -66,6 +63,12 @@ void TLarchDataSet::InternalPost() {
     m_file->UnlockRecord(locked);
     std::memcpy(buffer, image.data(), m_imageSize);
     m_crack = found ? Crack::OnRecord : Crack::BeforeFirst;
+    // The record sets follow the record, tested again against every filter;
+    // a filter that fails to evaluate does not undo the write.
+    if (m_filters) {
+        ReadScope read(*m_file);
+        m_filters->RecordWritten(written, image.data());
+    }
 }
 
 void TLarchDataSet::InternalCancel() {

@@ -148,6 +148,9 @@ void TDataFile::BeginWrite() {
         FileLockWithRetry(*m_index, locks::kWriteLock, locks::kWriteLockLength, false);
         index = true;
         if (m_blob) FileLockWithRetry(*m_blob, locks::kWriteLock, locks::kWriteLockLength, false);
+        // Every shared write ends committed or rolled back: a failure noted
+        // since then came from a read between writes.
+        m_journal.ClearFailure();
         RecoverIfHot();
         ChangeCheck();
     } catch (...) {

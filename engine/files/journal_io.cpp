@@ -151,7 +151,7 @@ void ApplySwap(int journal, const uint8_t* header, const std::string& path) {
         f.freshExists = flags & 2;
         // The old file goes back; a new file where the old table had none goes.
         if (f.oldExists && Exists(f.aside)) {
-            if (std::rename(f.aside.c_str(), f.target.c_str()) != 0) RaiseEngineError(err::UnknownOsError, f.aside);
+            if (std::rename(f.aside.c_str(), f.target.c_str()) != 0) RaiseOsError(errno, f.aside);
         } else if (!f.oldExists && f.freshExists && Exists(f.target) && !Exists(f.fresh)) {
             ::unlink(f.target.c_str());
         }

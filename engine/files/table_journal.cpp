@@ -214,8 +214,9 @@ void TTableJournal::Commit() {
     m_failed = false;
     if (!m_active) return;
     if (m_swap) {
-        // A swap journal is used once: its name goes with it.
-        ::unlink(m_path.c_str());
+        // A swap journal is used once: its name goes with it. One that
+        // cannot be removed is invalidated, so that it never undoes the swap.
+        if (::unlink(m_path.c_str()) != 0) Invalidate();
         journal_io::SyncFolderOf(m_path);
         Close();
         return;

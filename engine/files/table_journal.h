@@ -108,6 +108,11 @@ public:
     // A read, write, truncate or sync of a guarded file failed: what is
     // cached may be half-changed, so the write must be rolled back.
     void NoteFailure() { m_failed = true; }
+    // Forgets a failure noted outside any write (a failed read between
+    // writes), which left nothing half-changed.
+    void ClearFailure() {
+        if (!m_active) m_failed = false;
+    }
 
     // Whether a write has started changing the files.
     bool Active() const { return m_active; }

@@ -289,6 +289,29 @@ TEST(AtomicWrite, ACrashAtAnyWriteLeavesTheOldOrTheNewTable) {
 
 // With ForceBufferFlush every journal entry is on the disk before the table
 // file it guards is changed, and the write's end is on the disk too.
+// A read that fails between two writes leaves nothing half-changed: the
+// next write goes ahead.
+TEST(AtomicWrite, AFailedReadBetweenWritesDoesNotFailTheNextWrite) {
+    TestFolder folder;
+    InstallBase(folder);
+    auto table = OpenCursor(folder.path(), false);
+    bool failed = false;
+    SetFileFaultHook([&](FileOp what, const std::string& path, std::size_t&) {
+        if (what != FileOp::Read || failed || !InFolder(path, folder)) return 0;
+        failed = true;
+        return EIO;
+    });
+    EXPECT_ANY_THROW(table->Last());
+    SetFileFaultHook(nullptr);
+    ASSERT_TRUE(failed);
+    table->Insert();
+    SetEvent(*table, "After", "Fault", "");
+    EXPECT_NO_THROW(table->Post());
+    table->Close();
+    const std::vector<std::string> rows = Contents(folder.path());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "After|Fault|"), rows.end());
+}
+
 // A shared writer journals the pages it changes from the copies it holds of
 // their bytes on disk; the pages a batch wrote must not answer with the
 // bytes they had before it.
