@@ -41,9 +41,12 @@ TEST(FuzzRegressions, EveryKeptInputRunsCleanly) {
 // The seeds themselves pass, so a target starts from inputs that work.
 TEST(FuzzRegressions, TheFixtureTableRoundTrips) {
     const std::vector<uint8_t> packed = fuzz::PackedFixtureTable();
-    fuzz::RunTableFiles(packed.data(), packed.size());
-    fuzz::RunSql("SELECT * FROM T WHERE Name = 'Ann'");
-    fuzz::RunFilter("Age > 10");
+    EXPECT_TRUE(fuzz::RunTableFiles(packed.data(), packed.size()));
+    EXPECT_TRUE(fuzz::RunSql("SELECT * FROM T WHERE Name = 'Ann'"));
+    EXPECT_TRUE(fuzz::RunFilter("Age > 10"));
+    // A refusal is told apart from a result.
+    EXPECT_FALSE(fuzz::RunSql("SELEC nothing"));
+    EXPECT_FALSE(fuzz::RunFilter("Age >"));
 }
 
 }  // namespace
