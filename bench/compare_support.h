@@ -36,9 +36,9 @@ void Report(benchmark::State& state, const std::string& what, double larchMs, do
 
 class Sqlite {
 public:
-    // synchronous=OFF matches a Larch write that reaches the operating system
-    // before its locks go, without waiting for the disk; `full` is
-    // synchronous=FULL, which matches ForceBufferFlush.
+    // `full` is SQLite's default durability (synchronous=FULL with its
+    // rollback journal), which matches a Larch write: on the disk when it
+    // returns. synchronous=OFF is for work where neither side syncs.
     explicit Sqlite(const std::string& path, bool full = false);
     ~Sqlite();
     Sqlite(const Sqlite&) = delete;

@@ -11,6 +11,7 @@
 
 #include "engine/files/byte_order.h"
 #include "engine/files/engine_error.h"
+#include "engine/files/journal_io.h"
 #include "engine/data/larch_scopes.h"
 #include "dataset/date_time.h"
 #include "dataset/field_defs.h"
@@ -130,9 +131,17 @@ void TDataFile::CreateTable(std::vector<FieldDescriptor> fields, const IndexDesc
         m_index->Create(primary, secondaries);
         if (blob) blob->Create();
         WriteHeader(false);
+        // A new table is on the disk, name included, before anyone uses it;
+        // a canned result is not worth the syncs.
+        if (!m_temporary) {
+            Flush();
+            m_index->Flush();
+            if (blob) blob->Flush();
+        }
         m_index->Close();
         if (blob) blob->Close();
         CloseHandle();
+        if (!m_temporary) journal_io::SyncFolderOf(FileName());
     } catch (...) {
         CloseHandle();
         m_index->Close();
@@ -255,7 +264,7 @@ void TDataFile::OpenChecked() {
     m_cache.SetImageSize(ImageSize());
     m_recoveryPending = false;
     m_writesInJournal = 0;
-    if (!ReadOnly() && !m_temporary) m_journal.Attach(this, m_index.get(), m_blob.get(), WriteThrough(), m_journalPath);
+    if (!ReadOnly() && !m_temporary) m_journal.Attach(this, m_index.get(), m_blob.get(), m_journalPath);
 }
 
 void TDataFile::CloseFiles() {

@@ -171,7 +171,8 @@ void TDataFile::EndWrite() {
         // them reached the disk (the caches needed room), the journal runs
         // until everything is written, which is done after a number of writes,
         // so that the cost is shared and a crash loses only those writes.
-        if (!m_journal.Failed()) {
+        // ForceBufferFlush writes everything at the end of every write.
+        if (!m_journal.Failed() && !WriteThrough()) {
             if (!m_journal.Active() || ++m_writesInJournal < kExclusiveWritesPerFlush) return;
         }
         m_writesInJournal = 0;

@@ -119,7 +119,7 @@ void TFileHandler::OpenHandle() {
     // The exact spelling is tried first, so that the usual open costs no
     // directory scan and no separate look-up.
     std::string path = m_fileName;
-    const int flags = O_CLOEXEC | (m_writeThrough ? O_DSYNC : 0);
+    const int flags = O_CLOEXEC;
     // An exclusive open needs a descriptor that may take the write share lock,
     // even when the table itself is only read.
     const bool wantWrite = !m_readOnly || m_exclusive;
@@ -169,14 +169,20 @@ void TFileHandler::CreateHandle() {
     if (!m_exclusive) RaiseEngineError(err::MustBeExclusive, m_fileName);
     std::string path = DiskPath();
     if (!m_exactName && !PathExists(path)) path = m_fileName;  // new files take the name as given
-    int flags = O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC | (m_writeThrough ? O_DSYNC : 0);
-    int fd = ::open(path.c_str(), flags, 0666);
+    // The file is emptied only once the exclusive lock is held: a table that
+    // another user has open is refused (11013) with its bytes untouched.
+    int fd = ::open(path.c_str(), O_CLOEXEC | O_RDWR | O_CREAT, 0666);
     if (fd < 0) RaiseOsError(errno, m_fileName);
     m_fd = fd;
     m_position = 0;
     m_readOnly = false;
     m_readOnlyByAttribute = false;
     TakeShareLock();
+    if (::ftruncate(m_fd, 0) != 0) {
+        const int error = errno;
+        CloseHandle();
+        RaiseOsError(error, m_fileName);
+    }
 }
 
 void TFileHandler::Create() { CreateHandle(); }

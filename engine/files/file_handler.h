@@ -37,7 +37,11 @@ public:
 
     void SetExclusive(bool value);
     void SetReadOnly(bool value);
-    // Takes effect at the next open or create.
+    // ForceBufferFlush: every write of the table is on the disk when it
+    // returns. The table's journal syncs the files it changed at the end of
+    // each write (which a shared table does in any case), so the flag only
+    // tells an exclusive table to write its caches out at the end of each
+    // write instead of keeping them.
     void SetWriteThrough(bool value) { m_writeThrough = value; }
     // The file bears exactly the name given, never another spelling of it
     // (files this process names itself), so no folder is scanned for one.

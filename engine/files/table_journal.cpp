@@ -38,12 +38,10 @@ uint32_t NewWriteNumber() {
 
 TTableJournal::~TTableJournal() { Close(); }
 
-void TTableJournal::Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable,
-                           const std::string& path) {
+void TTableJournal::Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, const std::string& path) {
     m_files[kDataFile] = data;
     m_files[kIndexFile] = index;
     m_files[kBlobFile] = blob;
-    m_durable = durable;
     m_path = path.empty() ? PathFor(data->FileName()) : path;
     for (int f = 0; f < 3; ++f) {
         if (m_files[f]) m_files[f]->AttachJournal(this, f);
@@ -64,6 +62,7 @@ void TTableJournal::EndWrite() noexcept {
     m_end = 0;
     m_pending.clear();
     for (std::vector<uint64_t>& saved : m_saved) saved.clear();
+    for (bool& changed : m_changed) changed = false;
 }
 
 void TTableJournal::Close() noexcept {
@@ -79,6 +78,7 @@ void TTableJournal::Close() noexcept {
     m_end = 0;
     m_pending.clear();
     for (std::vector<uint64_t>& saved : m_saved) saved.clear();
+    for (bool& changed : m_changed) changed = false;
 }
 
 void TTableJournal::Start() {
@@ -111,6 +111,7 @@ void TTableJournal::Start() {
     const std::vector<uint8_t> header =
         journal_io::EncodeHeader(journal_io::kKindRegions, present, m_originalSize, m_writeNumber, 0, 0);
     m_pending.assign(header.begin(), header.end());
+    m_header = header;
     m_end = 0;
     m_active = true;
 }
@@ -131,12 +132,10 @@ void TTableJournal::Append() {
         journal_io::WriteAll(m_fd, m_end, m_pending.data(), m_pending.size(), m_path);
         m_end += static_cast<int64_t>(m_pending.size());
         m_pending.clear();  // keeps its room for the next write
-        // Durable before the change it guards; a new journal's name too.
-        if (m_durable) {
-            journal_io::Sync(m_fd, m_path);
-            if (m_newFile) journal_io::SyncFolderOf(m_path);
-            m_newFile = false;
-        }
+        // On the disk before the change it guards; a new journal's name too.
+        journal_io::Sync(m_fd, m_path);
+        if (m_newFile) journal_io::SyncFolderOf(m_path);
+        m_newFile = false;
     } catch (...) {
         m_failed = true;
         throw;
@@ -185,12 +184,14 @@ void TTableJournal::Save(int file, int64_t from, int64_t to) {
 void TTableJournal::BeforeWrite(int file, int64_t offset, std::size_t count) {
     if (count == 0) return;
     if (!Active()) Start();
+    m_changed[file] = true;
     Save(file, offset, offset + static_cast<int64_t>(count));
     Append();  // the header alone, when nothing needed saving
 }
 
 void TTableJournal::BeforeTruncate(int file, int64_t length) {
     if (!Active()) Start();
+    m_changed[file] = true;
     Save(file, length, m_originalSize[file]);
     Append();
 }
@@ -207,7 +208,13 @@ void TTableJournal::Prepare(const std::vector<Region>& regions) {
 void TTableJournal::Invalidate() {
     const uint8_t zeros[kJournalHeaderSize] = {};
     journal_io::WriteAll(m_fd, 0, zeros, sizeof zeros, m_path);
-    if (m_durable) journal_io::Sync(m_fd, m_path);
+    journal_io::Sync(m_fd, m_path);
+}
+
+void TTableJournal::SyncChangedFiles() {
+    for (int f = 0; f < 3; ++f) {
+        if (m_changed[f] && m_files[f]) m_files[f]->Flush();
+    }
 }
 
 void TTableJournal::Commit() {
@@ -222,8 +229,24 @@ void TTableJournal::Commit() {
         return;
     }
     // Once the header is invalid the write counts as done. A failure here
-    // leaves the write open, for the caller to roll back.
-    Invalidate();
+    // leaves the write open, for the caller to roll back: a failed sync may
+    // have dropped the pages it was to write, so nothing of it is trusted.
+    try {
+        SyncChangedFiles();
+        Invalidate();
+    } catch (...) {
+        m_failed = true;
+        // The zeroed header may be all the journal shows: the valid one goes
+        // back, so that the rollback finds its entries.
+        if (!m_header.empty()) {
+            try {
+                journal_io::WriteAll(m_fd, 0, m_header.data(), m_header.size(), m_path);
+            } catch (...) {
+                // the failure of the write itself is what the caller hears of
+            }
+        }
+        throw;
+    }
     EndWrite();
 }
 
@@ -269,7 +292,7 @@ void TTableJournal::BeginSwap(const std::string& dataPath, const std::vector<Swa
         journal_io::Sync(m_fd, m_path);
         journal_io::SyncFolderOf(m_path);
         m_end = static_cast<int64_t>(bytes.size());
-        m_durable = true;
+        m_header.assign(bytes.begin(), bytes.begin() + kJournalHeaderSize);
         m_active = m_swap = true;
     } catch (...) {
         ::unlink(m_path.c_str());

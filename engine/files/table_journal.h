@@ -3,7 +3,23 @@
 //
 // Before a write first changes a region of the data, index or blob file, the
 // region's original bytes go to the journal; when the write is complete the
-// journal's header is invalidated (zeroed). A journal with a valid header
+// journal's header is invalidated (zeroed).
+//
+// The order of the disk writes makes a write survive a power cut, which may
+// keep any subset of the writes not yet synced, each page whole or torn:
+//   1. the header and the entries are written and the journal is synced
+//      (fdatasync), before the first table page they guard is written; a new
+//      journal's folder is synced too, so that its name survives;
+//   2. the table files are written, then each file the write changed is
+//      synced;
+//   3. the header is zeroed and the journal synced again; only then does the
+//      write return.
+// A cut before 3 has reached the disk finds a valid header whose entries are
+// all on the disk (step 1 finished before any table page was written), so the
+// rollback puts back every region the write may have changed, whichever of
+// its pages reached the disk. A cut after 3 finds an invalid header and
+// table files that hold the whole write (step 2 finished before it). A sync
+// that fails is never taken for done: the write is rolled back. A journal with a valid header
 // that is found when the table is next opened, read or written belongs to a
 // writer that died (or failed): its regions are put back and the files cut
 // to their original sizes, which returns the table to the state before that
@@ -82,11 +98,8 @@ public:
     TTableJournal& operator=(const TTableJournal&) = delete;
 
     // Guards the open files of a table (the blob file may be null) from now
-    // on; `durable` (ForceBufferFlush) makes the journal reach the disk
-    // before the first change it guards, and its removal reach the disk too.
-    // `path`, the journal's name when already looked up (PathFor).
-    void Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, bool durable,
-                const std::string& path = {});
+    // on. `path`, the journal's name when already looked up (PathFor).
+    void Attach(TFileHandler* data, TFileHandler* index, TFileHandler* blob, const std::string& path = {});
     // Lets the handlers write unguarded again and closes the journal,
     // removing it when no other user is writing; a write still in progress
     // is left on disk as it is.
@@ -117,7 +130,9 @@ public:
     // Whether a write has started changing the files.
     bool Active() const { return m_active; }
     bool Failed() const { return m_failed; }
-    // The write is complete: the journal's header is invalidated.
+    // The write is complete: every table file it changed is synced, then the
+    // journal's header is invalidated and synced. On a failure (9218) the
+    // journal stays valid, for the caller to roll back.
     void Commit();
     // Puts back what the current write changed and invalidates the journal.
     // When that fails the journal stays valid on disk for the next user.
@@ -153,7 +168,7 @@ public:
 
 private:
     void Start();
-    // Writes what waits in m_pending (syncing it when durable).
+    // Writes what waits in m_pending and syncs the journal.
     void Append();
     // Adds the original bytes of the regions not saved yet to m_pending.
     void Save(int file, int64_t from, int64_t to);
@@ -161,9 +176,11 @@ private:
     void Close() noexcept;
     void EndWrite() noexcept;
     void Invalidate();
+    // Syncs the table files this write changed.
+    void SyncChangedFiles();
 
     TFileHandler* m_files[3] = {nullptr, nullptr, nullptr};
-    bool m_durable = false;
+    bool m_changed[3] = {false, false, false};  // files this write wrote or cut
     bool m_failed = false;
     int m_fd = -1;
     uint64_t m_fdInode = 0;  // the file m_fd is open on
@@ -176,6 +193,7 @@ private:
     int64_t m_originalSize[3] = {0, 0, 0};
     std::vector<uint64_t> m_saved[3];  // one bit per region saved in this write
     std::vector<uint8_t> m_pending;    // header and entries not written yet
+    std::vector<uint8_t> m_header;     // this write's header, put back when its zeroing fails
 };
 
 }  // namespace larch

@@ -2,11 +2,13 @@
 // into a new table under a temporary name, which then takes the table's
 // place while the old files are deleted or kept as backups.
 #include <filesystem>
+#include <memory>
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "engine/files/engine_error.h"
+#include "engine/files/file_handler.h"
 #include "engine/records/field_values.h"
 #include "engine/records/record_fields.h"
 #include "engine/tables/restructure_steps.h"
@@ -162,6 +164,27 @@ std::string TemporaryTablePath(const std::string& privateDir) {
     RaiseEngineError(err::UnknownOsError, folder + thread + ".DAT");
 }
 
+// Opens every old file of the plan exclusively, which no other user can
+// have open meanwhile; 10241 when one has.
+std::vector<std::unique_ptr<TFileHandler>> HoldExclusively(const std::vector<TTableJournal::SwapFile>& plan) {
+    std::vector<std::unique_ptr<TFileHandler>> held;
+    for (const TTableJournal::SwapFile& f : plan) {
+        if (!f.oldExists) continue;
+        auto file = std::make_unique<TFileHandler>();
+        file->SetExclusive(true);
+        file->SetExactName(true);
+        file->SetFileName(f.target);
+        try {
+            file->Open();
+        } catch (const ELarchEngineError& e) {
+            if (e.ErrorCode() == err::AccessDenied) RaiseEngineError(err::TableLocked, plan.front().target);
+            throw;
+        }
+        held.push_back(std::move(file));
+    }
+    return held;
+}
+
 // Moves the old files aside (to their backup names, or to names that are
 // deleted at the end), then the new files to the table's names. A swap
 // journal written first lets a crash at any step end in the old table; a
@@ -182,6 +205,10 @@ void SwapInNewTable(const TableFiles& old, const TableFiles& fresh, bool deleteO
         // An older file under the aside name would be taken for the old table's.
         DeleteFileIfPresent(f.aside);
     }
+    // Nobody may have the old table open while its files are replaced: a
+    // user holding them would go on reading and writing files that no
+    // longer bear the table's name, and lose what it posts.
+    const std::vector<std::unique_ptr<TFileHandler>> held = HoldExclusively(plan);
     TTableJournal journal;
     journal.BeginSwap(old.data, plan);
     try {

@@ -124,10 +124,13 @@ public:
             m_data.ReadAt(start + int64_t{number - 1} * size, image.data(), size);
             return image[0] == kRecordInUse;
         };
-        // A record ID given twice (or never) gets a new one above them all.
+        // A record ID given twice (or never) gets a new one above them all,
+        // one that no record of the file has.
         std::vector<uint8_t> image;
         for (uint32_t number = 1; number <= m_source.records; ++number) {
-            if (read(number, image)) m_freeId = std::max(m_freeId, RecordId(image.data()));
+            if (!read(number, image)) continue;
+            m_freeId = std::max(m_freeId, RecordId(image.data()));
+            m_sourceIds.insert(RecordId(image.data()));
         }
         uint32_t strange = 0;
         for (uint32_t number = 1; number <= m_source.records; ++number) {
@@ -137,7 +140,7 @@ public:
             }
             const uint32_t id = RecordId(image.data());
             if (id == 0 || !m_usedIds.insert(id).second) {
-                SetRecordId(image.data(), ++m_freeId);
+                SetRecordId(image.data(), NewId());
                 m_usedIds.insert(m_freeId);
                 Lost(m_idLines, "A record with ID " + std::to_string(id) + " whose ID was used before got ID " +
                                     std::to_string(m_freeId) + ".");
@@ -154,6 +157,15 @@ public:
 private:
     std::string Who(const std::vector<uint8_t>& image) const {
         return "The record with ID " + std::to_string(RecordId(image.data()));
+    }
+
+    // The next ID after the last one given out that no record of the file
+    // bears; past the highest ID it goes on from 1.
+    uint32_t NewId() {
+        do {
+            if (++m_freeId == 0) m_freeId = 1;
+        } while (m_sourceIds.count(m_freeId) != 0 || m_usedIds.count(m_freeId) != 0);
+        return m_freeId;
     }
 
     void Lost(int& shown, const std::string& line) {
@@ -212,7 +224,8 @@ private:
     RepairReport& m_report;
     uint32_t m_highestId = 0;
     uint32_t m_freeId = 0;  // the highest record ID found, then the last one given out
-    std::set<uint32_t> m_usedIds;
+    std::set<uint32_t> m_usedIds;    // the IDs of the records copied
+    std::set<uint32_t> m_sourceIds;  // every ID the file's records bear
     int m_blobLines = 0, m_recordLines = 0, m_idLines = 0;
 };
 

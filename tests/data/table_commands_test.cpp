@@ -235,3 +235,77 @@ TEST_F(TableCommands, RestoreAfterAKilledWriterPutsBackTheBackupWhole) {
 
 }  // namespace
 }  // namespace hollin
+
+namespace hollin {
+namespace {
+
+// A second program that has the table open keeps it through a restore: the
+// restore refuses that table, names it, and goes on with the others; what the
+// second program posts afterwards is on the disk.
+TEST_F(TableCommands, RestoreLeavesATableThatAnotherProgramHasOpenAndSaysSo) {
+    MakeTable(folder.path(), "Work.DAT");
+    EXPECT_EQ(dm2.BackupTables({}), 0);
+    AddEvent(dm2.Larchtbl, "After", "Backup");
+    {
+        larch::TLarchTable work;
+        work.SetDatabaseName(folder.path());
+        work.SetTableName("Work.DAT");
+        work.Open();
+        AddEvent(work, "Gone", "After");  // the restore puts the empty Work back
+    }
+    int toChild[2], fromChild[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(fromChild), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        // The other program: has the table open across the restore, then
+        // refreshes, edits and posts.
+        char byte = 0;
+        int status = 1;
+        try {
+            auto table = EventCursor(folder.path());
+            table->Open();
+            if (::write(fromChild[1], "o", 1) != 1 || ::read(toChild[0], &byte, 1) != 1) ::_exit(3);
+            table->Refresh();
+            table->First();
+            table->Edit();
+            table->FieldByName("LastName").SetAsString("Kept");
+            table->Post();
+            table->Close();
+            status = 0;
+        } catch (...) {
+            status = 2;
+        }
+        ::_exit(status);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(fromChild[0], &byte, 1), 1);
+    std::vector<std::string> errors;
+    TCopyCallbacks callbacks;
+    callbacks.onError = [&](const std::string& file, const std::string& message) {
+        errors.push_back(fs::path(file).filename().string() + ": " + message);
+    };
+    EXPECT_TRUE(dm2.RestoreTables(callbacks));
+    ASSERT_EQ(::write(toChild[1], "g", 1), 1);
+    int status = -1;
+    ::waitpid(other, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("Hollin.DAT is already locked by another user"), std::string::npos) << errors[0];
+
+    // The other program's edit is on the disk, the table is whole, and the
+    // table nobody held was restored.
+    dm2.Larchtbl.Refresh();
+    dm2.Larchtbl.First();
+    EXPECT_EQ(dm2.Larchtbl.FieldByName("LastName").AsString(), "Kept");
+    EXPECT_EQ(FirstNames(dm2.Larchtbl), (std::vector<std::string>{"After", "Ann", "Zed"}));
+    EXPECT_EQ(larch::VerifyTable(*dm2.Larchtbl.DataFile()), std::vector<std::string>{});
+    larch::TLarchTable work;
+    work.SetDatabaseName(folder.path());
+    work.SetTableName("Work.DAT");
+    work.Open();
+    EXPECT_TRUE(work.IsEmpty());
+}
+
+}  // namespace
+}  // namespace hollin
