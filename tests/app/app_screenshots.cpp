@@ -15,6 +15,7 @@
 #include <iostream>
 
 #include "app/start_up.h"
+#include "controls/db_combo_box.h"
 #include "controls/db_date_edit.h"
 #include "controls/db_edit.h"
 #include "controls/db_navigator.h"
@@ -49,9 +50,11 @@ void Save(QWidget& widget, const QString& path) {
 
 // The whole screen, for what a window's own picture leaves out: an open
 // drop-down list, a message box over the window.
-void SaveScreen(const QString& path) {
+// Taken over the window's area.
+void SaveScreen(const QWidget& window, const QString& path) {
     Settle();
-    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    const QRect area = window.frameGeometry();
+    QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
     std::cout << path.toStdString() << "\n";
 }
 
@@ -137,11 +140,18 @@ int main(int argc, char** argv) {
         program->frmMain->dbnMain->BtnClick(TNavigateBtn::nbInsert);
         Save(*program->frmMain, out + "/main-inserting.png");
         TfrmMain& main = *program->frmMain;
-        // Tabbing into the event: its list opens on the first entry.
+        // Tabbing into the event: its list opens on the first entry. (No
+        // window manager under xvfb: the window is made active by hand.)
+        main.activateWindow();
+        QApplication::setActiveWindow(&main);
+        Settle();
         main.dbeLastName->setFocus(Qt::TabFocusReason);
         QTest::keyClick(main.dbeLastName, Qt::Key_Tab);
-        SaveScreen(out + "/main-event-list.png");
-        QTest::keyClicks(QApplication::activePopupWidget()->focusWidget(), QStringLiteral("G"));
+        SaveScreen(main, out + "/main-event-list.png");
+        QWidget* popup = QApplication::activePopupWidget();
+        QWidget* receiver = popup != nullptr && popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
+        if (receiver == nullptr) std::cerr << "the event list did not open\n";
+        QTest::keyClicks(receiver != nullptr ? receiver : main.dbcbEvent, QStringLiteral("G"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("raduation"));
         // A date that does not exist is refused by name; the box keeps it.
         main.dbdeMain->setFocus(Qt::TabFocusReason);
@@ -153,7 +163,7 @@ int main(int argc, char** argv) {
         QTest::keyClicks(main.dbeLastName, QStringLiteral("Pike"));
         SetTestMode(false);
         QTimer::singleShot(600, [&] {
-            SaveScreen(out + "/main-date-refused.png");
+            SaveScreen(main, out + "/main-date-refused.png");
             if (QWidget* box = QApplication::activeModalWidget()) box->close();
         });
         main.dbnMain->BtnClick(TNavigateBtn::nbPost);
