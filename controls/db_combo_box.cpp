@@ -4,6 +4,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -17,6 +19,8 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->installEventFilter(this);
+    // After the list's own filter, so that this one sees its keys first.
+    view()->installEventFilter(this);
     BindLink(*this, [this] { ShowField(); }, [this] { UpdateReadOnly(); }, [this] { WriteField(); });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     connect(this, &QComboBox::activated, this, [this] { ItemChosen(); });
@@ -94,7 +98,32 @@ bool TDBComboBox::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (RefusesChange(IsTextChangingKey(*key))) return true;  // browsing: swallow the key
     }
+    if (watched == view() && event->type() == QEvent::KeyPress && ListKeyPressed(*static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
     return QComboBox::eventFilter(watched, event);
+}
+
+bool TDBComboBox::ListKeyPressed(QKeyEvent& event) {
+    const bool tab = event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab;
+    if (!tab && !IsTextChangingKey(event)) return false;  // moving in the list, choosing, Esc
+    hidePopup();
+    if (tab) {
+        focusNextPrevChild(event.key() == Qt::Key_Tab && !(event.modifiers() & Qt::ShiftModifier));
+    } else {
+        // As after a Tab into the box, whose text is then selected: typing
+        // replaces the value shown in the list.
+        lineEdit()->selectAll();
+        QCoreApplication::sendEvent(lineEdit(), &event);
+    }
+    return true;
+}
+
+void TDBComboBox::showPopup() {
+    QComboBox::showPopup();
+    const QString value = currentText();
+    const int found = value.isEmpty() ? -1 : findText(value, Qt::MatchFixedString);
+    view()->setCurrentIndex(model()->index(found >= 0 ? found : 0, modelColumn()));
 }
 
 void TDBComboBox::focusInEvent(QFocusEvent* event) {

@@ -20,6 +20,12 @@ public:
     void ShowListOnEntry(bool value) { m_showListOnEntry = value; }
     bool ListShownOnEntry() const { return m_showListOnEntry; }
 
+    // Opens the list with the item of the box's text highlighted (the first
+    // item when the text is empty or no item). While the list is open, keys
+    // that type close it and replace the box's text; Tab closes it and moves
+    // on.
+    void showPopup() override;
+
 signals:
     // The control received the input focus (by mouse or keyboard).
     void entered();
@@ -36,6 +42,8 @@ private:
     void UpdateReadOnly();
     void WriteField();
     void ItemChosen();
+    // A key pressed while the list is open: true when it was handled here.
+    bool ListKeyPressed(QKeyEvent& event);
 
     bool m_showListOnEntry = false;
     bool m_showing = false;  // the text is being set from the field

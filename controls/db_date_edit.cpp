@@ -12,8 +12,10 @@
 
 #include "controls/error_handler.h"
 #include "controls/key_input.h"
+#include "dataset/dataset_errors.h"
 #include "dataset/date_time.h"
 #include "dataset/field.h"
+#include "dataset/typed_date.h"
 
 namespace hollin::ui {
 
@@ -71,8 +73,19 @@ void TDBDateEdit::WriteField() {
     hollin::TField* field = Field();
     if (field == nullptr) return;
     int32_t day = 0;
-    if (!hollin::TryParseDate(text().toStdString(), day)) day = hollin::Today();
+    try {
+        day = hollin::TypedDate(text().toStdString());
+    } catch (const hollin::EConvertError&) {
+        // Refused: the text stays as typed and the user goes on in the box.
+        setFocus(Qt::OtherFocusReason);
+        throw;
+    }
     field->SetAsDate(day);
+}
+
+bool TDBDateEdit::TypedTextIsDate() const {
+    int32_t day = 0;
+    return hollin::TryTypedDate(text().toStdString(), day);
 }
 
 QCalendarWidget* TDBDateEdit::Calendar() {
@@ -129,7 +142,9 @@ void TDBDateEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBDateEdit::focusOutEvent(QFocusEvent* event) {
-    if (event->reason() != Qt::PopupFocusReason) {
+    // Text that is no date is refused when the record is posted, with the
+    // focus brought back; leaving the box keeps it as typed.
+    if (event->reason() != Qt::PopupFocusReason && TypedTextIsDate()) {
         if (CommitPending()) ShowField();
     }
     QLineEdit::focusOutEvent(event);

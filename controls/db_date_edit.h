@@ -3,8 +3,9 @@
 //
 // It never leaves its field empty: when an edit or insert begins on a
 // record whose date is empty it fills in today (the dataset layer's clock),
-// and when its text is written to the field, text that is no valid date or
-// an emptied box is taken as today. Input rules as TDBEdit.
+// and an emptied box is written as today. Text that is no valid date is
+// refused when it is written ("02/30/2020 is not a valid date"): the box
+// keeps the text and takes the focus back. Input rules as TDBEdit.
 #pragma once
 
 #include <QLineEdit>
@@ -35,6 +36,8 @@ private:
     void UpdateReadOnly();
     void EditingChanged();
     void WriteField();
+    // Whether the text would be written as a date (an emptied box is today).
+    bool TypedTextIsDate() const;
     void DateChosen();
 
     QAction* m_dropDown = nullptr;

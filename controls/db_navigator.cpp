@@ -10,6 +10,7 @@
 #include "dataset/data_link.h"
 #include "dataset/data_source.h"
 #include "dataset/dataset.h"
+#include "dataset/dataset_ends.h"
 
 namespace hollin::ui {
 namespace {
@@ -104,8 +105,15 @@ void TDBNavigator::UpdateButtons() {
     const bool editing = state == hollin::dsEdit || state == hollin::dsInsert;
     const bool browsing = state == hollin::dsBrowse;
     const bool canModify = active && dataSet->CanModify();
-    const bool up = active && !dataSet->Bof();
-    const bool down = active && !dataSet->Eof();
+    bool up = active && !dataSet->Bof();
+    bool down = active && !dataSet->Eof();
+    try {
+        up = up && hollin::HasPriorRecord(*dataSet);
+        down = down && hollin::HasNextRecord(*dataSet);
+    } catch (const std::exception&) {
+        // The table could not be read to number the record: the buttons
+        // follow the end flags alone, and the failure shows on the next move.
+    }
     const bool enabled[kButtonCount] = {
         up,
         up,

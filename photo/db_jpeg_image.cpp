@@ -163,6 +163,8 @@ void TDBJPEGImage::DecodeField(TField& field) {
     }
     memory.SetPosition(0);
     Decompressor().DecompressToPicture(memory, &m_picture);
+    m_orientation = ReadExifOrientation(memory.Bytes());
+    m_cacheValid = false;
 }
 
 void TDBJPEGImage::UpdateData() {
@@ -189,6 +191,7 @@ void TDBJPEGImage::PictureChanged() {
     m_cacheValid = false;
     update();
     if (m_loading) return;
+    m_orientation = TExifOrientation::Normal;  // no longer the stored photo's pixels
     if (m_readOnly) {
         m_pictureLoaded = false;
         LoadPicture();

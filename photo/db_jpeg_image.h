@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dataset/field_data_link.h"
+#include "photo/exif_orientation.h"
 #include "photo/jpeg_stream_compressor.h"
 #include "photo/jpeg_stream_decompressor.h"
 #include "photo/picture.h"
@@ -70,9 +71,13 @@ public:
     // (Picture().SetGraphic) counts as a change through the control.
     TPicture& Picture() { return m_picture; }
     const TPicture& Picture() const { return m_picture; }
-    // The picture as an image (empty without one), what painting and the
-    // clipboard use.
+    // The picture as an image (empty without one), turned as the photo's
+    // EXIF Orientation says: what painting and the clipboard use.
     QImage PictureImage() const;
+    // The Orientation of the photo the picture was decoded from (Normal for
+    // a picture changed through the control). The picture keeps the stored
+    // pixels; only drawing turns them.
+    TExifOrientation Orientation() const { return m_orientation; }
 
     // ---- state
     bool PictureLoaded() const { return m_pictureLoaded; }
@@ -127,6 +132,7 @@ private:
     bool m_painting = false;
     bool m_reloadRequested = false;
     bool m_binding = false;  // a setter of ours checks the field itself
+    TExifOrientation m_orientation = TExifOrientation::Normal;
 
     // The picture scaled for painting, made on the first paint after a change.
     QPixmap m_cache;

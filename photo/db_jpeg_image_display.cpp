@@ -10,15 +10,17 @@
 #include "photo/db_jpeg_image.h"
 #include "photo/flag_scope.h"
 #include "photo/metafile.h"
+#include "photo/oriented_image.h"
 
 namespace hollin::ui {
 
 namespace {
 
-// Draws the graphic into target, scaled to fill it.
-void DrawGraphic(QPainter& painter, const TGraphic& graphic, const QRect& target) {
+// Draws the graphic into target, scaled to fill it; a bitmap turned as the
+// photo's orientation says.
+void DrawGraphic(QPainter& painter, const TGraphic& graphic, const QRect& target, TExifOrientation orientation) {
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(&graphic)) {
-        const QImage& image = bitmap->Image();
+        const QImage image = OrientedImage(bitmap->Image(), orientation);
         if (image.size() == target.size()) {
             painter.drawImage(target.topLeft(), image);
         } else {
@@ -56,12 +58,12 @@ void TDBJPEGImage::SetCenter(bool value) {
 QImage TDBJPEGImage::PictureImage() const {
     const TGraphic* graphic = m_picture.Graphic();
     if (graphic == nullptr || graphic->Empty()) return QImage();
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) return bitmap->Image();
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) return OrientedImage(bitmap->Image(), m_orientation);
     QImage image(graphic->Width(), graphic->Height(), QImage::Format_RGB32);
     if (image.isNull()) return image;
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawGraphic(painter, *graphic, image.rect());
+    DrawGraphic(painter, *graphic, image.rect(), m_orientation);
     return image;
 }
 
@@ -79,7 +81,7 @@ void TDBJPEGImage::paintEvent(QPaintEvent*) {
 
     const TGraphic* graphic = m_picture.Graphic();
     if (graphic == nullptr || graphic->Empty()) return;
-    const QRect target = DestinationRect(QSize(graphic->Width(), graphic->Height()));
+    const QRect target = DestinationRect(OrientedSize(QSize(graphic->Width(), graphic->Height()), m_orientation));
     if (target.isEmpty()) return;
     // Scaling a large photo is the slow part: do it once per picture and size.
     if (!m_cacheValid || m_cache.size() != target.size()) {
@@ -87,7 +89,7 @@ void TDBJPEGImage::paintEvent(QPaintEvent*) {
         scaled.fill(Qt::white);
         {
             QPainter painter(&scaled);
-            DrawGraphic(painter, *graphic, scaled.rect());
+            DrawGraphic(painter, *graphic, scaled.rect(), m_orientation);
         }
         m_cache = QPixmap::fromImage(std::move(scaled));
         m_cacheValid = true;

@@ -6,6 +6,7 @@
 
 #include "dataset/stream.h"
 #include "photo/jpeg_stream_decompressor.h"
+#include "photo/oriented_image.h"
 
 namespace hollin::report {
 
@@ -22,7 +23,9 @@ QImage TPictureDecoder::Decode(const std::vector<uint8_t>& jpeg) {
     try {
         TMemoryStream stream(jpeg);
         QImage picture = m_codec->DecompressBitmap(stream);
-        if (!picture.isNull()) return picture;
+        // Drawn as the photo's EXIF Orientation says (a phone's portrait is
+        // stored on its side); the field's bytes stay as they are.
+        if (!picture.isNull()) return OrientedImage(picture, ReadExifOrientation(jpeg));
     } catch (...) {
         // Any failure of the codec (bad bytes, too large, out of memory)
         // leaves the box empty.

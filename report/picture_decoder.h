@@ -25,8 +25,9 @@ public:
     TPictureDecoder(const TPictureDecoder&) = delete;
     TPictureDecoder& operator=(const TPictureDecoder&) = delete;
 
-    // The decoded picture; null for no bytes (not a failure) and for bytes
-    // that do not decode (counted in Failures).
+    // The decoded picture, turned as its EXIF Orientation says; null for no
+    // bytes (not a failure) and for bytes that do not decode (counted in
+    // Failures).
     QImage Decode(const std::vector<uint8_t>& jpeg);
     int Failures() const { return m_failures; }
 

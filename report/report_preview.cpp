@@ -53,14 +53,14 @@ TReportPreview::TReportPreview(TReport& report, QWidget* parent)
     addAction("actSavePdf", QStringLiteral("Save as P&DF..."), [this] { SavePdfClick(); });
     if (report.allowTextFile) addAction("actSaveText", QStringLiteral("Save as &Text..."), [this] { SaveTextClick(); });
     toolBar->addSeparator();
-    addAction("actFirstPage", QStringLiteral("|<"), [this] { m_preview->setCurrentPage(1); });
-    addAction("actPriorPage", QStringLiteral("<"), [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
+    addAction("actFirstPage", QStringLiteral("|<"), [this] { ShowPage(1); });
+    addAction("actPriorPage", QStringLiteral("<"), [this] { ShowPage(m_preview->currentPage() - 1); });
     m_pageLabel = new QLabel(toolBar);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
     m_pageLabel->setContentsMargins(6, 0, 6, 0);
     toolBar->addWidget(m_pageLabel);
-    addAction("actNextPage", QStringLiteral(">"), [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
-    addAction("actLastPage", QStringLiteral(">|"), [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
+    addAction("actNextPage", QStringLiteral(">"), [this] { ShowPage(m_preview->currentPage() + 1); });
+    addAction("actLastPage", QStringLiteral(">|"), [this] { ShowPage(m_preview->pageCount()); });
     toolBar->addSeparator();
     addAction("actZoomIn", QStringLiteral("Zoom &In"), [this] { m_preview->zoomIn(); });
     addAction("actZoomOut", QStringLiteral("Zoom &Out"), [this] { m_preview->zoomOut(); });
@@ -105,6 +105,13 @@ void TReportPreview::ReportUndecodedPictures(int count) {
     QTimer::singleShot(0, this, [text = UndecodedPicturesText(count)] {
         ui::ShowMessageBox(ui::TMessageKind::Warning, text);
     });
+}
+
+void TReportPreview::ShowPage(int pageNo) {
+    // The widget tells of a page change only when the user scrolls, not when
+    // it is moved to a page.
+    m_preview->setCurrentPage(pageNo);
+    UpdatePageLabel();
 }
 
 void TReportPreview::UpdatePageLabel() {

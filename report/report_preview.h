@@ -35,6 +35,8 @@ public:
 
 private:
     void PaintRequested(QPrinter* printer);
+    // Moves the view to the page (1-based; out of range: no move) and names it.
+    void ShowPage(int pageNo);
     void UpdatePageLabel();
     void ReportUndecodedPictures(int count);
 

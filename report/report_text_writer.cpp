@@ -21,6 +21,14 @@ struct TCell {
     std::string text;
 };
 
+// The characters of a UTF-8 text (its code points): every byte but the
+// continuation bytes starts one. Columns count characters, not bytes.
+std::size_t CharacterCount(const std::string& text) {
+    std::size_t count = 0;
+    for (const char byte : text) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
 void TrimRight(std::string& line) {
     const std::size_t end = line.find_last_not_of(' ');
     line.erase(end == std::string::npos ? 0 : end + 1);
@@ -48,9 +56,10 @@ std::vector<std::string> BandRows(const TPlacedBand& band) {
         std::string line;
         for (const TCell& cell : cells) {
             TrimRight(line);
+            const std::size_t width = CharacterCount(line);
             std::size_t start = static_cast<std::size_t>(cell.column);
-            if (!line.empty() && start <= line.size()) start = line.size() + 1;
-            line.resize(std::max(line.size(), start), ' ');
+            if (!line.empty() && start <= width) start = width + 1;
+            line.append(start - std::min(start, width), ' ');
             line += cell.text;
         }
         TrimRight(line);

@@ -26,11 +26,22 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+constexpr const char* kDefaultTable = "Hollin.DAT";
+
+// Whether the folder holds the default table (its name matched ignoring
+// case, as the engine opens it).
+bool DefaultTableExists(const std::string& folder) {
+    larch::TLarchTable table;
+    table.SetDatabaseName(folder);
+    table.SetTableName(kDefaultTable);
+    return table.Exists();
+}
+
 // Writes the report; returns the number of photos that could not be decoded.
 int WriteReport(const std::string& dataDir, bool detailed, bool asText, const std::string& output) {
     larch::TLarchTable table;
     table.SetDatabaseName(std::filesystem::absolute(dataDir).string());
-    table.SetTableName("Hollin.DAT");
+    table.SetTableName(kDefaultTable);
     table.SetIndexName("FirstName");
     table.SetReadOnly(true);
     table.Open();
@@ -67,6 +78,13 @@ int RunReportCommand(const std::string& dataDir, const std::string& kind, const 
     std::error_code error;
     if (!std::filesystem::is_directory(dataDir, error)) {
         err << "Data folder not found: " << dataDir << "\n";
+        return kReportFailed;
+    }
+    // A report only reads: a folder without the table is told as such, and
+    // nothing is created in it.
+    const std::filesystem::path folder = std::filesystem::absolute(dataDir, error);
+    if (!DefaultTableExists(folder.string())) {
+        err << "No table " << kDefaultTable << " in " << (folder / "").string() << "\n";
         return kReportFailed;
     }
 

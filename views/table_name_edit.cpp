@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include "controls/message_box.h"
 
@@ -78,6 +79,13 @@ void TTableNameEdit::keyPressEvent(QKeyEvent* event) {
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TTableNameEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    // A click anywhere into the empty box starts the name at its first
+    // position: the mask takes no gap, so typing from the middle would fail.
+    if (text().isEmpty() && event->button() == Qt::LeftButton) setCursorPosition(0);
 }
 
 }  // namespace hollin::ui

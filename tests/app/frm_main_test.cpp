@@ -2,6 +2,7 @@
 // its colour and focus rule, the photo commands, closing and help.
 #include <QAbstractButton>
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
@@ -156,7 +157,32 @@ TEST_F(MainWindow, PostWithoutALastNameFocusesItAndStaysInInsert) {
     EXPECT_EQ(Find<TDBEdit>("dbeFirstName")->text().toStdString(), "Ann");
 }
 
-TEST_F(MainWindow, AnImpossibleDatePostsTodayAndThePostedRecordIsStored) {
+// Tabbing into the event opens its list on the first entry; the typed event
+// reaches the box and Tab goes on to the date.
+TEST_F(MainWindow, TabbingIntoTheEventOpensItsListAndTypingReachesTheBox) {
+    Start();
+    Main().activateWindow();
+    QApplication::setActiveWindow(&Main());
+    ClickNavigator("nbInsert");
+    auto* event = Find<TDBComboBox>("dbcbEvent");
+    Type("dbeLastName", "Baker");
+    QTest::keyClick(Find<QWidget>("dbeLastName"), Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return event->view()->isVisible(); }));
+    EXPECT_EQ(event->view()->currentIndex().row(), 0);
+    auto receiver = [] {
+        QWidget* popup = QApplication::activePopupWidget();
+        return popup != nullptr ? popup->focusWidget() : QApplication::focusWidget();
+    };
+    for (const QChar c : QStringLiteral("Graduation")) QTest::keyClicks(receiver(), QString(c));
+    QTest::keyClick(receiver(), Qt::Key_Tab);
+    EXPECT_FALSE(event->view()->isVisible());
+    EXPECT_TRUE(FocusIsIn(Find<QWidget>("dbdeMain")));
+    EXPECT_EQ(Dm2().Larchtbl.FieldByName("Event").AsString(), "Graduation");
+}
+
+// An impossible date is refused by name, the record stays inserted with the
+// text and the focus in the box; an emptied box then posts today.
+TEST_F(MainWindow, AnImpossibleDateIsRefusedAndAnEmptiedBoxPostsToday) {
     Start();
     ClickNavigator("nbInsert");
     FillRequired();
@@ -164,6 +190,16 @@ TEST_F(MainWindow, AnImpossibleDatePostsTodayAndThePostedRecordIsStored) {
     date->setFocus();
     date->selectAll();
     QTest::keyClicks(date, QStringLiteral("13/45/2001"));
+    ClickNavigator("nbPost");
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"13/45/2001 is not a valid date"});
+    EXPECT_EQ(Dm2().Larchtbl.State(), dsInsert);
+    ExpectEditorColour(kWhite);
+    EXPECT_EQ(date->text(), "13/45/2001");
+    EXPECT_TRUE(date->hasFocus());
+    EXPECT_TRUE(StoredFirstNames(folder.path()).empty());
+
+    date->selectAll();
+    QTest::keyClick(date, Qt::Key_Backspace);
     ClickNavigator("nbPost");
     EXPECT_TRUE(MessageTexts().empty());
     EXPECT_EQ(Dm2().Larchtbl.State(), dsBrowse);

@@ -1,11 +1,14 @@
-// The bound date edit: today on entering an edit of an empty date, and
-// today for text that is no date.
+// The bound date edit: today on entering an edit of an empty date and for
+// an emptied box; text that is no date refused.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCalendarWidget>
+#include <QLineEdit>
 #include <QTest>
 
 #include "controls/db_date_edit.h"
+#include "dataset/dataset_errors.h"
 #include "dataset/date_time.h"
 #include "tests/controls/bound_table.h"
 
@@ -42,15 +45,14 @@ TEST_F(DBDateEditTest, EditKeepsADate) {
     EXPECT_FALSE(data.table->Modified());
 }
 
-TEST_F(DBDateEditTest, TextThatIsNoDatePostsToday) {
+TEST_F(DBDateEditTest, AnEmptiedBoxPostsTodayAndADatePostsItself) {
     const struct {
         const char* typed;
         const char* stored;
     } cases[] = {
-        {"13/45/2001", "03/15/2024"},
         {"", "03/15/2024"},
-        {"02/30/2001", "03/15/2024"},
         {"7/4/2001", "07/04/2001"},
+        {"02/29/2020", "02/29/2020"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -61,6 +63,42 @@ TEST_F(DBDateEditTest, TextThatIsNoDatePostsToday) {
         data.table->Post();
         EXPECT_EQ(data.StoredValues("EventDate"), c.stored);
         EXPECT_EQ(edit.text(), c.stored);
+    }
+}
+
+// Text that is no date is refused by name: the record stays in Edit with its
+// stored date, the box keeps the text and the focus, as for an empty
+// required field.
+TEST_F(DBDateEditTest, TextThatIsNoDateIsRefusedAndKeptInTheBox) {
+    QWidget window;
+    TDBDateEdit box(&window);
+    box.SetDataSource(&data.source);
+    box.SetDataField("EventDate");
+    QLineEdit other(&window);
+    other.move(0, 40);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    for (const char* typed : {"02/30/2020", "13/01/2020", "13/45/2001", "2/3/20"}) {
+        SCOPED_TRACE(typed);
+        data.table->Edit();
+        box.setFocus();
+        box.selectAll();
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QTest::keyClicks(&box, typed);
+        other.setFocus();  // leaving the box keeps the text as typed
+        EXPECT_EQ(box.text(), typed);
+        try {
+            data.table->Post();
+            ADD_FAILURE() << "posted";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string(typed) + " is not a valid date");
+        }
+        EXPECT_EQ(data.table->State(), dsEdit);
+        EXPECT_EQ(box.text(), typed);
+        EXPECT_TRUE(box.hasFocus());
+        EXPECT_EQ(data.StoredValues("EventDate"), "09/03/1999");
+        data.table->Cancel();
     }
 }
 

@@ -2,6 +2,7 @@
 // reaching the table on post, length limit and selection on entry.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -135,6 +136,71 @@ TEST(DBComboBoxTest, EntryIsSignalled) {
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_EQ(entered, 1);
+}
+
+// Where a key goes: into the open list, as the toolkit delivers it, or to
+// the focused control.
+QWidget* KeyReceiver() {
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
+}
+
+// Types the text key by key; "\t" is Tab, "\b" Backspace.
+void TypeKeys(const QString& text) {
+    for (const QChar c : text) {
+        if (c == u'\t') {
+            QTest::keyClick(KeyReceiver(), Qt::Key_Tab);
+        } else if (c == u'\b') {
+            QTest::keyClick(KeyReceiver(), Qt::Key_Backspace);
+        } else {
+            QTest::keyClicks(KeyReceiver(), QString(c));
+        }
+    }
+}
+
+// Tabbing in opens the list on the box's value (the first item for an empty
+// box); typing reaches the box and Tab moves on, both closing the list.
+TEST(DBComboBoxTest, ListOpenedOnEntryHighlightsTheValueAndLetsTypingThrough) {
+    auto keys = [](std::vector<Qt::Key> list) {
+        return [list] {
+            for (const Qt::Key key : list) QTest::keyClick(KeyReceiver(), key);
+        };
+    };
+    const struct {
+        const char* stored;
+        int highlighted;
+        std::function<void()> keys;  // each ends with Tab
+        const char* written;
+    } cases[] = {
+        {"Birthday", 1, keys({Qt::Key_Tab}), "Birthday"},
+        {"Passing", 2, keys({Qt::Key_Escape, Qt::Key_Tab}), "Passing"},
+        {"Graduation", 0, keys({Qt::Key_Tab}), "Graduation"},
+        {"", 0, keys({Qt::Key_Down, Qt::Key_Return, Qt::Key_Tab}), "Birthday"},
+        {"", 0, [] { TypeKeys(QStringLiteral("Graduation\t")); }, "Graduation"},
+        {"Birthday", 1, [] { TypeKeys(QStringLiteral("Wedding\t")); }, "Wedding"},
+        {"Birthday", 1, [] { TypeKeys(QStringLiteral("\bParty\t")); }, "Party"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " -> " + c.written);
+        TBoundTable data({"Ann"});
+        THost host;
+        auto* edit = host.Add<TDBEdit>(data.source, "FirstName");
+        auto* combo = host.Add<TDBComboBox>(data.source, "Event");
+        auto* after = host.Add<TDBEdit>(data.source, "LastName");
+        combo->addItems({"Anniversary", "Birthday", "Passing", ""});
+        combo->ShowListOnEntry(true);
+        host.Show();
+        data.table->Edit();
+        data.table->FieldByName("Event").SetAsString(c.stored);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Tab);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return combo->view()->isVisible(); }));
+        EXPECT_EQ(combo->view()->currentIndex().row(), c.highlighted);
+        c.keys();
+        EXPECT_FALSE(combo->view()->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), after);
+        EXPECT_EQ(data.table->FieldByName("Event").AsString(), c.written);
+    }
 }
 
 TEST(DBMemoTest, TypedNotesArePosted) {

@@ -23,6 +23,24 @@ std::string Enabled(const TDBNavigator& navigator) {
     return flags;
 }
 
+// One step on a bound table and the buttons enabled after it.
+struct EnableCase {
+    const char* name;
+    TBoundTable& data;
+    std::function<void(TDataSet&)> step;
+    const char* enabled;  // First Prior Next Last Insert Delete Edit Post Cancel Refresh
+};
+
+// Runs the steps in order, the navigator bound to each case's table.
+void ExpectEnabled(TDBNavigator& navigator, const std::vector<EnableCase>& cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        navigator.SetDataSource(&c.data.source);
+        c.step(*c.data.table);
+        EXPECT_EQ(Enabled(navigator), c.enabled);
+    }
+}
+
 TEST(DBNavigatorTest, ButtonsInOrderWithNamesAndHints) {
     TDBNavigator navigator;
     const char* names[] = {"nbFirst", "nbPrior", "nbNext", "nbLast", "nbInsert",
@@ -49,12 +67,7 @@ TEST(DBNavigatorTest, EnableRules) {
     TBoundTable empty;
     TBoundTable three({"Ann", "Bob", "Cid"});
     TDBNavigator navigator;
-    const struct {
-        const char* name;
-        TBoundTable& data;
-        std::function<void(TDataSet&)> step;
-        const char* enabled;  // First Prior Next Last Insert Delete Edit Post Cancel Refresh
-    } cases[] = {
+    ExpectEnabled(navigator, {
         {"empty", empty, [](TDataSet&) {}, "0000101001"},
         {"first", three, [](TDataSet& d) { d.First(); }, "0011111001"},
         {"middle", three, [](TDataSet& d) { d.Next(); }, "1111111001"},
@@ -63,13 +76,48 @@ TEST(DBNavigatorTest, EnableRules) {
         // Cancelling the unchanged edit re-reads the records: neither end.
         {"inserting", three, [](TDataSet& d) { d.Insert(); }, "1111000110"},
         {"closed", three, [](TDataSet& d) { d.Close(); }, "0000000000"},
+    });
+}
+
+// The ends are where the record stands, also when no move hit them: after a
+// Post, a search or a filter the end flags are both false.
+TEST(DBNavigatorTest, EndsAreKnownAfterPostSearchAndFilter) {
+    TBoundTable empty;
+    TBoundTable none;
+    TBoundTable three({"Ann", "Bob", "Cid"});
+    TDBNavigator navigator;
+    auto locate = [](const char* name) {
+        return [name](TDataSet& d) { d.Locate("FirstName", {TFieldValue(std::string(name))}); };
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        navigator.SetDataSource(&c.data.source);
-        c.step(*c.data.table);
-        EXPECT_EQ(Enabled(navigator), c.enabled);
-    }
+    ExpectEnabled(navigator, {
+        {"empty table", empty, [](TDataSet&) {}, "0000101001"},
+        {"only record, posted", none,
+         [](TDataSet& d) {
+             d.Insert();
+             d.FieldByName("FirstName").SetAsString("Dan");
+             d.FieldByName("LastName").SetAsString("Smith");
+             d.FieldByName("Event").SetAsString("Birthday");
+             d.FieldByName("EventDate").SetAsDate(730000);
+             d.Post();
+         },
+         "0000111001"},
+        {"search lands on the first", three, locate("Ann"), "0011111001"},
+        {"search lands in the middle", three, locate("Bob"), "1111111001"},
+        {"search lands on the last", three, locate("Cid"), "1100111001"},
+        {"edited and posted on the last", three,
+         [](TDataSet& d) {
+             d.Edit();
+             d.FieldByName("LastName").SetAsString("Jones");
+             d.Post();
+         },
+         "1100111001"},
+        {"filter leaves one", three,
+         [](TDataSet& d) {
+             d.SetFilter("FirstName = 'Bob'");
+             d.SetFiltered(true);
+         },
+         "0000111001"},
+    });
 }
 
 TEST(DBNavigatorTest, DeleteAsksAndCancelKeepsTheRecord) {

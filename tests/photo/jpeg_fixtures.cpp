@@ -1,11 +1,14 @@
 // Test JPEGs written and read with libjpeg directly.
 #include "jpeg_fixtures.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
+
+#include <QTransform>
 
 namespace hollin::testing {
 
@@ -126,6 +129,59 @@ std::size_t FindMarker(const Bytes& jpeg, std::uint8_t code)
 bool HasMarker(const Bytes& jpeg, std::uint8_t code)
 {
     return FindMarker(jpeg, code) != std::string::npos;
+}
+
+std::string ExifOrientationSegment(int value, bool bigEndian) {
+    std::string segment("Exif\0\0", 6);
+    auto u16 = [&](int v) {
+        const char high = static_cast<char>(v >> 8 & 0xFF), low = static_cast<char>(v & 0xFF);
+        segment += bigEndian ? std::string{high, low} : std::string{low, high};
+    };
+    auto u32 = [&](long v) {
+        if (bigEndian) {
+            u16(static_cast<int>(v >> 16));
+            u16(static_cast<int>(v & 0xFFFF));
+        } else {
+            u16(static_cast<int>(v & 0xFFFF));
+            u16(static_cast<int>(v >> 16));
+        }
+    };
+    segment += bigEndian ? "MM" : "II";
+    u16(42);
+    u32(8);  // IFD0 right after the header
+    u16(2);  // two entries: ImageWidth (LONG), then Orientation (SHORT)
+    u16(0x0100);
+    u16(4);
+    u32(1);
+    u32(640);
+    u16(0x0112);
+    u16(3);
+    u32(1);
+    u16(value);
+    u16(0);
+    u32(0);  // no next IFD
+    return segment;
+}
+
+Bytes MakeJpegWithOrientation(const QImage& picture, int value, bool bigEndian) {
+    JpegFixture fixture;
+    fixture.Width = picture.width();
+    fixture.Height = picture.height();
+    fixture.Quality = 100;
+    fixture.Markers = {{JPEG_APP0 + 1, ExifOrientationSegment(value, bigEndian)}};
+    return MakeJpeg(fixture, [&picture](int x, int y) { return picture.pixel(x, y); });
+}
+
+Bytes MakePhonePortraitJpeg() {
+    QImage upright(300, 400, QImage::Format_RGB32);
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            const bool head = std::hypot(x - 150.0, y - 110.0) < 50;
+            const bool body = y > 170 && y < 360 && std::abs(x - 150) < 60 - (360 - y) / 10;
+            upright.setPixel(x, y, head ? qRgb(230, 180, 150) : body ? qRgb(60, 90, 170) : qRgb(150, 200, 240 - y / 4));
+        }
+    }
+    return MakeJpegWithOrientation(upright.transformed(QTransform().rotate(270)), 6);
 }
 
 }  // namespace hollin::testing

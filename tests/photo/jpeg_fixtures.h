@@ -42,6 +42,17 @@ struct PixelError {
 };
 PixelError CompareImages(const QImage& a, const QImage& b);
 
+// The payload of an APP1 Exif segment (for JpegFixture::Markers, code
+// JPEG_APP0 + 1) whose IFD0 holds an ImageWidth entry and the Orientation
+// tag with value, in Motorola ("MM") or Intel ("II") byte order.
+std::string ExifOrientationSegment(int value, bool bigEndian = true);
+// A JPEG of the picture (any size) whose Exif segment says value.
+Bytes MakeJpegWithOrientation(const QImage& picture, int value, bool bigEndian = true);
+
+// A phone's portrait, 300 x 400 as seen: an upright figure stored on its
+// side as landscape pixels, with the EXIF Orientation that turns it back (6).
+Bytes MakePhonePortraitJpeg();
+
 // Whether the bytes contain the two-byte marker 0xFF `code`.
 bool HasMarker(const Bytes& jpeg, std::uint8_t code);
 // The offset of the first 0xFF `code` marker, or npos.

@@ -166,6 +166,49 @@ TEST_F(PhotoControl, PaintsStretchedToTheWholeControlOrCentredAtOwnSize) {
     EXPECT_FALSE(Near(centred.pixel(0, 0), qRgb(255, 0, 0)));
 }
 
+// A phone's portrait stored as landscape pixels is drawn turned as its EXIF
+// Orientation says; the picture and the stored bytes stay as loaded.
+TEST_F(PhotoControl, PhotoIsDrawnAsItsExifOrientationSays) {
+    QImage stored(40, 20, QImage::Format_RGB32);  // left half red, right half blue
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 40; ++x) stored.setPixel(x, y, x < 20 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    }
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+    const struct {
+        const char* name;
+        Bytes jpeg;
+        QSize shown;
+        QPoint first, second;  // on the stretched control: red, then blue
+    } cases[] = {
+        {"1", testing::MakeJpegWithOrientation(stored, 1), {40, 20}, {10, 84}, {175, 84}},
+        {"3", testing::MakeJpegWithOrientation(stored, 3), {40, 20}, {175, 84}, {10, 84}},
+        {"6", testing::MakeJpegWithOrientation(stored, 6), {20, 40}, {92, 10}, {92, 158}},
+        {"8 (II)", testing::MakeJpegWithOrientation(stored, 8, false), {20, 40}, {92, 158}, {92, 10}},
+        {"damaged", testing::MakeJpegWithOrientation(stored, 6), {40, 20}, {10, 84}, {175, 84}},
+    };
+    Bytes damaged = cases[4].jpeg;
+    // IFD0's offset (after the marker, its length, "Exif\0\0", the byte
+    // order and 42) far beyond the segment.
+    damaged[testing::FindMarker(damaged, 0xE1) + 14] = 0x7F;
+    Bind();
+    image.SetStretch(true);
+    char name[] = "A0";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes& jpeg = std::string(c.name) == "damaged" ? damaged : c.jpeg;
+        ++name[1];
+        AddRecord(name, jpeg);
+        table->Last();
+        EXPECT_EQ(PictureSize(), QSize(40, 20));
+        EXPECT_EQ(image.PictureImage().size(), c.shown);
+        const QImage painted = image.grab().toImage();
+        EXPECT_TRUE(Near(painted.pixel(c.first), red));
+        EXPECT_TRUE(Near(painted.pixel(c.second), blue));
+        EXPECT_EQ(StoredPhoto(), jpeg);
+        EXPECT_TRUE(TakeShownMessages().empty());
+    }
+}
+
 TEST_F(PhotoControl, BindingToAFieldThatIsNoBlobFails) {
     // Bound while the table is open, the caller gets the error.
     image.SetDataSource(&source);

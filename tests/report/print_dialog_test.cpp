@@ -123,6 +123,24 @@ TEST(ReportPreview, SavingAsPdfNamesUndecodablePhotosOncePerPreview) {
     EXPECT_TRUE(std::filesystem::exists(path));
 }
 
+TEST(ReportPreview, PageIndicatorNamesThePageShown) {
+    ReportFixture f;
+    f.AddNumbered(10);  // four pages of the detailed report
+    std::vector<std::string> labels;
+    PreviewRecorder recorder([&](report::TReportPreview& preview) {
+        auto* label = preview.findChild<QLabel*>("lblPage");
+        labels.push_back(label->text().toStdString());
+        for (const char* action : {"actLastPage", "actPriorPage", "actFirstPage", "actNextPage", "actNextPage",
+                                   "actNextPage", "actNextPage"}) {
+            preview.findChild<QAction*>(action)->trigger();
+            labels.push_back(label->text().toStdString());
+        }
+    });
+    report::ShowPreview(f.rb->ppReport1);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Page 1 of 4", "Page 4 of 4", "Page 3 of 4", "Page 1 of 4",
+                                                 "Page 2 of 4", "Page 3 of 4", "Page 4 of 4", "Page 4 of 4"}));
+}
+
 TEST(ReportPreview, GenerationErrorsReachTheErrorBoxAndTheCallerGoesOn) {
     ReportFixture f;
     f.AddNumbered(1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dataset/date_time.h"
+#include "jpeg_fixtures.h"
 #include "report/picture_decoder.h"
 #include "report/report_generator.h"
 #include "report/text_metrics.h"
@@ -178,6 +179,45 @@ TEST_P(PictureDpi, KeepsThePhotoAtTheOutputsResolution) {
 
 INSTANTIATE_TEST_SUITE_P(Outputs, PictureDpi,
                          ::testing::Values(PictureDpiCase{300, 456}, PictureDpiCase{150, 228}, PictureDpiCase{0, 0}));
+
+// A phone's portrait, stored as landscape pixels with an EXIF Orientation,
+// prints upright and is fitted to the box as a portrait; a damaged Exif
+// block prints the pixels as stored.
+TEST(Pictures, PhotoIsPrintedAsItsExifOrientationSays) {
+    QImage stored(80, 40, QImage::Format_RGB32);  // left half red, right half blue
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 80; ++x) stored.setPixel(x, y, x < 40 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    }
+    Bytes damaged = MakeJpegWithOrientation(stored, 6);
+    damaged[FindMarker(damaged, 0xE1) + 14] = 0x7F;  // IFD0's offset beyond the segment
+    const struct {
+        const char* name;
+        Bytes jpeg;
+        bool portrait;
+        bool redOnTop;  // else red on the left
+    } cases[] = {
+        {"6", MakeJpegWithOrientation(stored, 6), true, true},
+        {"8", MakeJpegWithOrientation(stored, 8, false), true, false},
+        {"1", MakeJpegWithOrientation(stored, 1), false, false},
+        {"damaged", damaged, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportFixture f;
+        Person p = NumberedPerson(1);
+        p.photo = c.jpeg;
+        f.Add(p);
+        const TDisplayList list = TReportGenerator(f.rb->ppReport1).Generate();
+        const auto& placed = *FirstDetail(list).Find("ppDBImage1");
+        ASSERT_FALSE(placed.picture.isNull());
+        const QImage& picture = placed.picture;
+        EXPECT_EQ(picture.height() > picture.width(), c.portrait);
+        EXPECT_EQ(placed.pictureRect.height > placed.pictureRect.width, c.portrait);
+        const QRgb topLeft = picture.pixel(2, 2);
+        EXPECT_EQ(qRed(topLeft) > 128, c.redOnTop || !c.portrait);
+        EXPECT_EQ(list.undecodedPictures, 0);
+    }
+}
 
 TEST(Pictures, UndecodablePhotoLeavesItsBoxEmptyAndTheReportGoesOn) {
     ReportFixture f;

@@ -205,6 +205,36 @@ TEST(TextOutput, ListHoldsEveryVisibleRecordInOrderWithHeaderAndFooterLines) {
     EXPECT_EQ(text.substr(text.size() - 12), "Page 2 of 2\n");
 }
 
+// Columns are counted in characters: a name with letters of two or three
+// bytes in UTF-8 moves no column of its row.
+TEST(TextOutput, ColumnsStartAtTheirPositionWhateverLettersTheNamesHold) {
+    ReportFixture f;
+    const struct {
+        const char* first;
+        const char* last;
+    } names[] = {{"Zoe", "Muller"}, {"Zoë", "Muller"}, {"Zoë", "Müller"}, {"Žoë", "Mü€ler"}};
+    for (const auto& name : names) {
+        Person p;
+        p.first = name.first;
+        p.last = name.last;
+        p.event = "Graduation";
+        p.phone = "555-0100";
+        f.Add(p);
+    }
+    std::ostringstream out;
+    report::WriteText(f.rb->ppReport2, out);
+    std::vector<std::pair<qsizetype, qsizetype>> columns;  // Event's, Phone's
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        const QString text = QString::fromUtf8(line);
+        if (text.contains(QStringLiteral("Graduation"))) {
+            columns.emplace_back(text.indexOf(QStringLiteral("Graduation")), text.indexOf(QStringLiteral("555-0100")));
+        }
+    }
+    ASSERT_EQ(columns.size(), std::size(names)) << out.str();
+    for (const auto& column : columns) EXPECT_EQ(column, columns.front()) << out.str();
+}
+
 // The command writes into its own folder and answers with its exit status.
 struct CommandCase {
     const char* kind;
@@ -255,8 +285,10 @@ TEST(ReportCommandFailures, MissingDataFolderOrTableIsRefused) {
     EXPECT_NE(err.str().find("Data folder not found"), std::string::npos);
     std::ostringstream noTable;
     EXPECT_EQ(RunReportCommand(folder.path(), "list", folder / "list.pdf", noTable), kReportFailed);
-    EXPECT_FALSE(noTable.str().empty());
+    EXPECT_EQ(noTable.str(), "No table Hollin.DAT in " + (std::filesystem::path(folder.path()) / "").string() + "\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "list.pdf"));
+    // The report opens nothing for writing: the folder stays empty.
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST(ReportCommandWarnings, UndecodablePhotosGiveOneWarningAndTheReportIsWritten) {

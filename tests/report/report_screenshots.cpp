@@ -3,6 +3,7 @@
 // pictures go to the folder given as the first argument; a second folder
 // gets both reports as PDF files). Not a test: the
 // pictures are for a person to look at.
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPrintPreviewWidget>
@@ -13,6 +14,7 @@
 
 #include "report/report_painter.h"
 #include "report/report_preview.h"
+#include "tests/photo/jpeg_fixtures.h"
 #include "tests/report/report_fixture.h"
 #include "views/frm_print.h"
 
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
         hollin::testing::Person p = Sample(firsts[i], i % 3 == 1 ? "" : "J", lasts[i], events[i % 3], 1950 + i * 5,
                                            1 + i, 3 + i, i == 4 ? "" : "12 Main Street", "Springfield");
         if (i % 4 != 3) p.photo = hollin::testing::MakePhoto(i % 2 ? 300 : 400, i % 2 ? 400 : 300);
+        if (i == 0) p.photo = hollin::testing::MakePhonePortraitJpeg();
         f.Add(p);
     }
 
@@ -90,6 +93,15 @@ int main(int argc, char** argv) {
         });
         hollin::report::ShowPreview(*shot.report);
     }
+    // The detailed report moved to its last page: the toolbar names it.
+    hollin::report::SetPreviewHookForTesting([&](hollin::report::TReportPreview& preview) {
+        preview.move(0, 0);
+        preview.show();
+        preview.Preview()->fitInView();
+        preview.findChild<QAction*>("actLastPage")->trigger();
+        Capture(folder, "report-preview-detailed-last-page.png");
+    });
+    hollin::report::ShowPreview(f.rb->ppReport1);
     hollin::report::SetPreviewHookForTesting({});
     // With a second folder: both reports as PDF files too, to look at their pages.
     if (argc > 2) {

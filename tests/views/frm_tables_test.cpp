@@ -243,5 +243,39 @@ TEST_F(TableDialogs, NameBoxTypedIntoWithoutItsFirstLetterIsRefusedOnLeaving) {
     EXPECT_TRUE(dialog.isVisible());
 }
 
+// A user clicks into the box and types: into the empty box the name starts
+// at its first position wherever the click lands; in a filled box the caret
+// goes where clicked.
+TEST_F(TableDialogs, ClickIntoTheNameBoxThenTyping) {
+    const struct {
+        const char* before;
+        int clickX;  // pixels from the box's left edge
+        const char* typed;
+        const char* name;
+    } cases[] = {
+        {"", 27, "Work", "Work"},
+        {"", 50, "Work", "Work"},
+        {"", 3, "Work", "Work"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " / " + std::to_string(c.clickX));
+        TfrmNewTable dialog(*dm2, &owner);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QApplication::setActiveWindow(&dialog);
+        dialog.medtNewTable->setText(QString::fromLatin1(c.before));
+        QTest::mouseClick(dialog.medtNewTable, Qt::LeftButton, {}, QPoint(c.clickX, 10));
+        QTest::keyClicks(dialog.medtNewTable, QString::fromLatin1(c.typed));
+        EXPECT_EQ(dialog.NewTableName(), c.name);
+        EXPECT_TRUE(TakeShownMessages().empty());
+    }
+    TfrmNewTable dialog(*dm2, &owner);
+    dialog.show();
+    dialog.medtNewTable->setText(QStringLiteral("Work"));
+    QTest::mouseClick(dialog.medtNewTable, Qt::LeftButton, {}, QPoint(50, 10));
+    EXPECT_EQ(dialog.medtNewTable->cursorPosition(), dialog.medtNewTable->cursorPositionAt(QPoint(50, 10)));
+    EXPECT_GT(dialog.medtNewTable->cursorPosition(), 0);
+}
+
 }  // namespace
 }  // namespace hollin::ui::testing
