@@ -116,6 +116,7 @@ void TBlobFile::WriteHeader(bool force) {
     WriteAt(0, header, sizeof header);
     m_changeCount = count;
     m_headerChanged = false;
+    m_blocksWritten = false;
 }
 
 void TBlobFile::Close() {
@@ -143,14 +144,19 @@ void TBlobFile::WriteDirtyBlocks() {
         run.clear();
         for (std::size_t k = i; k < end; ++k) run.insert(run.end(), dirty[k]->bytes.begin(), dirty[k]->bytes.end());
         WriteAt(dirty[i]->offset, run.data(), run.size());
+        m_blocksWritten = true;
         for (std::size_t k = i; k < end; ++k) dirty[k]->dirty = false;
         i = end;
     }
 }
 
 void TBlobFile::FlushBlocks(bool forceHeader) {
+    // A write that left the blob file alone leaves its change count too:
+    // other users reload their blobs only when it moves, and the file then
+    // costs the write no sync.
+    const bool touched = m_headerChanged || m_blocksWritten || !m_cache.DirtyBlocks().empty();
     WriteDirtyBlocks();
-    WriteHeader(forceHeader);
+    WriteHeader(forceHeader && touched);
 }
 
 void TBlobFile::DropCaches() { m_cache.Clear(); }
@@ -170,7 +176,7 @@ void TBlobFile::Empty() {
 std::vector<std::pair<int64_t, std::size_t>> TBlobFile::PendingRegions(bool force) {
     std::vector<std::pair<int64_t, std::size_t>> regions;
     for (const TBlock* block : m_cache.DirtyBlocks()) regions.emplace_back(block->offset, m_blockSize);
-    if (force || m_headerChanged) regions.emplace_back(0, kBlobHeaderSize);
+    if ((force && (!regions.empty() || m_blocksWritten)) || m_headerChanged) regions.emplace_back(0, kBlobHeaderSize);
     return regions;
 }
 
@@ -178,6 +184,7 @@ void TBlobFile::Discard() {
     m_cache.Clear();
     m_openBlobs.clear();
     m_headerChanged = false;
+    m_blocksWritten = false;
 }
 
 void TBlobFile::Reload() {
@@ -185,6 +192,7 @@ void TBlobFile::Reload() {
     m_openBlobs.clear();
     ReadHeader();
     m_headerChanged = false;
+    m_blocksWritten = false;
 }
 
 bool TBlobFile::CheckChangeCount() {

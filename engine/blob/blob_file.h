@@ -222,6 +222,7 @@ private:
     uint32_t m_freeHead = 0;
     uint32_t m_nextBlockOffset = kBlobHeaderSize;
     bool m_headerChanged = false;
+    bool m_blocksWritten = false;  // blocks written since the header last was
     std::vector<std::unique_ptr<TBlobBuffer>> m_openBlobs;
 };
 
