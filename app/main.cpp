@@ -9,7 +9,7 @@
 #include "app/start_up.h"
 #include "controls/message_box.h"
 #include "photo/warning_box.h"
-#include "views/report_command.h"
+#include "cli/report_command.h"
 
 namespace {
 

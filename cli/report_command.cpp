@@ -1,5 +1,5 @@
 // Writing a report from the command line.
-#include "views/report_command.h"
+#include "cli/report_command.h"
 
 #include <filesystem>
 #include <memory>
