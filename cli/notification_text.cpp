@@ -30,10 +30,9 @@ std::string WhenText(int days) {
 }
 
 std::string Line(const TUpcomingEvent& e) {
-    const std::string name = e.lastName.empty() ? e.firstName : e.firstName + " " + e.lastName;
     // "mm/dd" of the "mm/dd/yyyy" date.
     return WeekdayAbbreviation(e.date) + " " + FormatDate(e.date).substr(0, 5) + " (" + DaysToGoText(e.daysToGo) +
-           "): " + MilestoneSentence(e.event, name, e.years);
+           "): " + MilestoneSentence(e.event, FullName(e), e.years);
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ bool SoonerFirst(const TUpcomingEvent& a, const TUpcomingEvent& b) {
 
 }  // namespace
 
+std::string FullName(const TUpcomingEvent& event) {
+    return event.lastName.empty() ? event.firstName : event.firstName + " " + event.lastName;
+}
+
 std::vector<TUpcomingEvent> UpcomingEvents(TDataSet& dataSet, int32_t from, int days) {
     std::vector<TUpcomingEvent> list;
     if (days < 0) return list;

@@ -21,6 +21,9 @@ struct TUpcomingEvent {
     std::string milestone;  // MilestoneSentence with the first name
 };
 
+// "Ann Lee": the first and last name, or the first name alone.
+std::string FullName(const TUpcomingEvent& event);
+
 // The occurrences from `from` through from + days (days >= 0; 0 is that day
 // only) of the records the data set shows (its range and filter), sorted by
 // occurrence, then LastName and FirstName ignoring case, then IndexField.

@@ -96,4 +96,6 @@ std::string WeekdayAbbreviation(int32_t dayNumber) {
     return kNames[WeekdayOf(dayNumber)];
 }
 
+std::string DateWithWeekday(int32_t dayNumber) { return WeekdayAbbreviation(dayNumber) + " " + FormatDate(dayNumber); }
+
 }  // namespace hollin

@@ -43,5 +43,7 @@ std::string DaysToGoText(int days);
 int WeekdayOf(int32_t dayNumber);
 // "Sun" to "Sat".
 std::string WeekdayAbbreviation(int32_t dayNumber);
+// "Sun 12/14/2025".
+std::string DateWithWeekday(int32_t dayNumber);
 
 }  // namespace hollin

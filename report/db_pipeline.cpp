@@ -14,6 +14,10 @@ TDataSet* TDBPipeline::ActiveDataSet() const {
 }
 
 void TDBPipeline::ForEachRecord(const std::function<void()>& visit) {
+    if (rowWalk) {
+        rowWalk(visit);
+        return;
+    }
     TDataSet* dataSet = ActiveDataSet();
     if (dataSet == nullptr) return;
     TCursorKeeper keeper(*dataSet);
