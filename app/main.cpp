@@ -7,6 +7,7 @@
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
 #include "app/start_up.h"
+#include "cli/calendar_command.h"
 #include "cli/notify_command.h"
 #include "cli/report_command.h"
 #include "cli/upcoming_command.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     };
     if (NamesCommand(args, "--upcoming")) return RunUpcomingCommand(args, chooseFolder, std::cout, std::cerr);
     if (NamesCommand(args, "--notify")) return RunNotifyCommand(args, chooseFolder, std::cerr);
+    if (NamesCalendarCommand(args)) return RunCalendarCommand(args, chooseFolder, std::cerr);
     const TCommandLine line = ParseCommandLine(args);
     if (!line.error.empty()) {
         std::cerr << "hollin: " << line.error << "\n\n" << UsageText();

@@ -61,6 +61,13 @@ TTableCommandOptions ParseTableCommandOptions(const std::vector<std::string>& ar
     return options;
 }
 
+bool DataFolderFound(const std::string& folder, std::ostream& err) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return true;
+    err << "Data folder not found: " << folder << "\n";
+    return false;
+}
+
 std::unique_ptr<larch::TLarchTable> OpenTableForReading(const std::string& folder, const std::string& table) {
     auto cursor = std::make_unique<larch::TLarchTable>();
     cursor->SetDatabaseName(std::filesystem::absolute(folder).string());
@@ -80,11 +87,7 @@ int ReadUpcomingEvents(const std::vector<std::string>& args, const std::string& 
         return kCommandBadUsage;
     }
     const std::string folder = chooseFolder(options.dataDir);
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        err << "Data folder not found: " << folder << "\n";
-        return kCommandFailed;
-    }
+    if (!DataFolderFound(folder, err)) return kCommandFailed;
     try {
         auto table = OpenTableForReading(folder, options.table);
         events = UpcomingEvents(*table, Today(), options.days);

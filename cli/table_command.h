@@ -39,6 +39,9 @@ bool NamesCommand(const std::vector<std::string>& args, const std::string& flag)
 TTableCommandOptions ParseTableCommandOptions(const std::vector<std::string>& args, const std::string& flag,
                                               int defaultDays);
 
+// Whether folder is there; says so on err when it is not.
+bool DataFolderFound(const std::string& folder, std::ostream& err);
+
 // The table `table` of `folder`, open read-only and shared, in first-name
 // order. Throws the engine's error when it cannot be opened.
 std::unique_ptr<larch::TLarchTable> OpenTableForReading(const std::string& folder, const std::string& table);

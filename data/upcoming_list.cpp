@@ -48,6 +48,8 @@ std::vector<TUpcomingEvent> UpcomingEvents(TDataSet& dataSet, int32_t from, int 
     TField& event = dataSet.FieldByName("Event");
     TField& key = dataSet.FieldByName("IndexField");
     TCursorKeeper keeper(dataSet);
+    // One read lock and change check for the whole pass, not one per record.
+    TDataSet::TFetchRun oneReadLock(dataSet);
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
         if (date.IsNull()) continue;
         const int32_t eventDate = date.AsDate();

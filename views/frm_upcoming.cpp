@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -12,7 +14,9 @@
 #include "data/dm2.h"
 #include "data/upcoming_rules.h"
 #include "dataset/date_time.h"
+#include "data/calendar_layout.h"
 #include "report/report_preview.h"
+#include "views/calendar_painter.h"
 #include "views/upcoming_report.h"
 
 namespace hollin::ui {
@@ -64,16 +68,22 @@ TfrmUpcoming::TfrmUpcoming(Tdm2& dm2, QWidget* owner) : TCentredDialog(owner, kC
     sgUpcoming->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgUpcoming->setSelectionMode(QAbstractItemView::SingleSelection);
     sgUpcoming->verticalHeader()->setVisible(false);
+    sgUpcoming->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    sgUpcoming->setWordWrap(false);
     sgUpcoming->horizontalHeader()->setStretchLastSection(true);
-    sgUpcoming->setColumnWidth(0, 105);
-    sgUpcoming->setColumnWidth(1, 80);
-    sgUpcoming->setColumnWidth(2, 130);
-    sgUpcoming->setColumnWidth(3, 95);
+    sgUpcoming->setColumnWidth(0, 100);
+    sgUpcoming->setColumnWidth(1, 70);
+    sgUpcoming->setColumnWidth(2, 110);
+    sgUpcoming->setColumnWidth(3, 85);
 
     btnPrint = new QPushButton(QStringLiteral("&Print..."), this);
     btnPrint->setObjectName(QStringLiteral("btnPrint"));
     btnPrint->setGeometry(8, 326, 75, 25);
     btnPrint->setAutoDefault(false);
+    btnCalendar = new QPushButton(QStringLiteral("&Calendar..."), this);
+    btnCalendar->setObjectName(QStringLiteral("btnCalendar"));
+    btnCalendar->setGeometry(91, 326, 85, 25);
+    btnCalendar->setAutoDefault(false);
     bbClose = MakeStockButton(TStockButton::Cancel, QStringLiteral("Close"), this, 517, 326, 75, 25);
     bbClose->setObjectName(QStringLiteral("bbClose"));
     bbClose->setAutoDefault(false);
@@ -85,10 +95,12 @@ TfrmUpcoming::TfrmUpcoming(Tdm2& dm2, QWidget* owner) : TCentredDialog(owner, kC
     connect(sgUpcoming, &QTableWidget::activated, this, choose);
     connect(sgUpcoming, &QTableWidget::doubleClicked, this, choose);
     connect(btnPrint, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnPrintClick(); }); });
+    connect(btnCalendar, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCalendarClick(); }); });
     connect(bbClose, &QPushButton::clicked, this, &QDialog::reject);
     setTabOrder(cbDays, sgUpcoming);
     setTabOrder(sgUpcoming, btnPrint);
-    setTabOrder(btnPrint, bbClose);
+    setTabOrder(btnPrint, btnCalendar);
+    setTabOrder(btnCalendar, bbClose);
 
     RunGuarded([this] { cbDaysChange(); });
     sgUpcoming->setFocus();
@@ -130,6 +142,22 @@ void TfrmUpcoming::sgUpcomingActivate(int row) {
 void TfrmUpcoming::btnPrintClick() {
     TUpcomingReport report(m_events, m_dm2.Larchtbl.TableName(), Days());
     report::ShowPreview(report.ppUpcoming, this);
+}
+
+void TfrmUpcoming::btnCalendarClick() {
+    const int year = DecodeDate(Today()).year;
+    const std::vector<TUpcomingEvent> events = EventsOfYear(m_dm2.Larchtbl, year);
+    const std::string tableName = m_dm2.Larchtbl.TableName();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Calendar %1").arg(year));
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                                      QPageLayout::Millimeter));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("frmCalendarPreview"));
+    preview.setWindowTitle(QStringLiteral("Calendar %1").arg(year));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&](QPrinter* target) { RunGuarded([&] { PaintCalendar(*target, events, year, tableName); }); });
+    preview.exec();
 }
 
 }  // namespace hollin::ui

@@ -37,6 +37,8 @@ public:
     void sgUpcomingActivate(int row);
     // Shows the list in the report preview (print, PDF).
     void btnPrintClick();
+    // Shows this year's calendar (a page a month) in a print preview.
+    void btnCalendarClick();
 
     int Days() const;
     const std::vector<TUpcomingEvent>& Events() const { return m_events; }
@@ -45,7 +47,7 @@ public:
     QComboBox* cbDays = nullptr;
     QTableWidget* sgUpcoming = nullptr;
     QLabel* lblCount = nullptr;
-    QPushButton *btnPrint = nullptr, *bbClose = nullptr;
+    QPushButton *btnPrint = nullptr, *btnCalendar = nullptr, *bbClose = nullptr;
 
 private:
     Tdm2& m_dm2;

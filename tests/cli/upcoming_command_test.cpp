@@ -5,43 +5,20 @@
 #include <sstream>
 
 #include "cli/upcoming_command.h"
-#include "data/dm2.h"
-#include "dataset/date_time.h"
-#include "tests/engine/test_folder.h"
-#include "tests/support/event_cursor.h"
+#include "tests/cli/command_fixture.h"
 
 namespace hollin {
 namespace {
 
-using larch::testing::AddEvent;
-using larch::testing::TestFolder;
-
-class UpcomingCommand : public ::testing::Test {
+class UpcomingCommand : public testing::CommandTest {
 protected:
-    void SetUp() override {
-        SetClockForTesting(MakeDateTime(EncodeDate(2026, 12, 11), 0));
-        Tdm2::CreateTables(folder.path());
-        auto table = larch::testing::EventCursor(folder.path());
-        table->Open();
-        AddEvent(*table, "Dave", "Smith", "Birthday", EncodeDate(1936, 12, 14));
-        AddEvent(*table, "Ann", "Lee", "Anniversary", EncodeDate(2001, 12, 11));
-        AddEvent(*table, "Bo", "Ng", "Passing", EncodeDate(2020, 1, 5));
-        AddEvent(*table, "Cy", "Far", "Birthday", EncodeDate(1990, 1, 20));
-    }
-    void TearDown() override { SetClockForTesting(std::nullopt); }
-
     int Run(std::vector<std::string> args, std::string& out, std::string& err) {
         std::ostringstream outStream, errStream;
-        const TFolderChooser chooser = [&](const std::optional<std::string>& dataDir) {
-            return dataDir ? *dataDir + "/" : folder.path() + "/";
-        };
-        const int status = RunUpcomingCommand(args, chooser, outStream, errStream);
+        const int status = RunUpcomingCommand(args, Chooser(), outStream, errStream);
         out = outStream.str();
         err = errStream.str();
         return status;
     }
-
-    TestFolder folder;
 };
 
 const std::string kHeader = "Date\tIn\tFirstName\tLastName\tEvent\tYears\tMilestone\n";

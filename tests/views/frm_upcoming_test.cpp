@@ -126,5 +126,21 @@ TEST_F(UpcomingWindow, PrintShowsTheListInThePreview) {
     EXPECT_EQ(rows[1]->Find("ppDateBold")->text, "Mon 12/14/2026");
 }
 
+TEST_F(UpcomingWindow, CalendarShowsTwelvePagesInAPreview) {
+    TfrmUpcoming window(*dm2, &owner);
+    int pages = 0;
+    const bool shown = WithNextModal([&] { window.findChild<QPushButton*>("btnCalendar")->click(); },
+                                     [&](QDialog& dialog) {
+                                         EXPECT_EQ(dialog.objectName(), "frmCalendarPreview");
+                                         EXPECT_EQ(dialog.windowTitle(), "Calendar 2026");
+                                         auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+                                         ASSERT_NE(preview, nullptr);
+                                         preview->updatePreview();
+                                         pages = preview->pageCount();
+                                     });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(pages, 12);
+}
+
 }  // namespace
 }  // namespace hollin::ui::testing
