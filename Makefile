@@ -41,7 +41,7 @@ run: build
 
 bench: build
 	$(BUILD)/bench/larch_bench
-	for b in startup_bench photo_move_bench report_bench upcoming_bench; do \
+	for b in startup_bench photo_move_bench report_bench upcoming_bench calendar_bench; do \
 	  if [ -x $(BUILD)/bench/$$b ]; then QT_QPA_PLATFORM=offscreen $(BUILD)/bench/$$b || exit 1; fi; done
 
 fuzz: deps

@@ -87,8 +87,13 @@ void PaintMonth(QPainter& painter, const QRectF& page, const std::vector<TUpcomi
         y += entryLine * 1.4;
         const int rows = std::max(1, static_cast<int>((bottom - y) / entryLine));
         const double columnWidth = page.width() / kOverflowColumns;
-        for (std::size_t i = 0; i < layout.overflow.size() && static_cast<int>(i) < rows * kOverflowColumns; ++i) {
-            const TCalendarEntry& e = layout.overflow[i];
+        // When even the list is too long, its last place says how many are left out.
+        const std::size_t places = static_cast<std::size_t>(rows * kOverflowColumns);
+        const std::size_t listed = layout.overflow.size() <= places ? layout.overflow.size() : places - 1;
+        for (std::size_t i = 0; i < layout.overflow.size() && i < places; ++i) {
+            const TCalendarEntry e = i < listed ? layout.overflow[i]
+                                                : TCalendarEntry{"+" + std::to_string(layout.overflow.size() - listed) +
+                                                                     " more not listed", false};
             painter.setFont(e.round ? entryBold : entry);
             const QRectF place(page.left() + static_cast<double>(static_cast<int>(i) / rows) * columnWidth,
                                y + static_cast<double>(static_cast<int>(i) % rows) * entryLine, columnWidth, entryLine);
