@@ -1,4 +1,4 @@
-// The Notify call of the desktop notifications specification.
+// The GetCapabilities and Notify calls of org.freedesktop.Notifications.
 #include "cli/desktop_notification.h"
 
 #include <QDBusError>

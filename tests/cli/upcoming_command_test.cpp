@@ -2,6 +2,7 @@
 // and the exit statuses of wrong options and unreadable data.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "cli/upcoming_command.h"
@@ -44,6 +45,16 @@ TEST_F(UpcomingCommand, LinesForTheDaysAsked) {
         EXPECT_EQ(out, c.out);
         EXPECT_EQ(err, "");
     }
+}
+
+TEST_F(UpcomingCommand, ReadsATableItMayNotWrite) {
+    namespace fs = std::filesystem;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    std::string out, err;
+    EXPECT_EQ(Run({"--upcoming", "--days", "3"}, out, err), kCommandOk) << err;
+    EXPECT_EQ(out, kHeader + kAnn + kDave);
 }
 
 TEST_F(UpcomingCommand, WrongOptionsAndUnreadableData) {
