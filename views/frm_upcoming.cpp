@@ -6,9 +6,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "controls/error_handler.h"
 #include "data/dm2.h"
@@ -145,7 +147,8 @@ void TfrmUpcoming::btnPrintClick() {
 }
 
 void TfrmUpcoming::btnCalendarClick() {
-    const int year = DecodeDate(Today()).year;
+    const TDateParts today = DecodeDate(Today());
+    const int year = today.year;
     const std::vector<TUpcomingEvent> events = EventsOfYear(m_dm2.Larchtbl, year);
     const std::string tableName = m_dm2.Larchtbl.TableName();
     QPrinter printer(QPrinter::HighResolution);
@@ -157,6 +160,10 @@ void TfrmUpcoming::btnCalendarClick() {
     preview.setWindowTitle(QStringLiteral("Calendar %1").arg(year));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [&](QPrinter* target) { RunGuarded([&] { PaintCalendar(*target, events, year, tableName); }); });
+    // The preview opens on this month's page once its pages are made.
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) {
+        QTimer::singleShot(0, pages, [pages, month = today.month] { pages->setCurrentPage(month); });
+    }
     preview.exec();
 }
 

@@ -135,7 +135,7 @@ TEST_F(UpcomingWindow, CalendarShowsTwelvePagesInAPreview) {
                                          EXPECT_EQ(dialog.windowTitle(), "Calendar 2026");
                                          auto* preview = dialog.findChild<QPrintPreviewWidget*>();
                                          ASSERT_NE(preview, nullptr);
-                                         preview->updatePreview();
+                                         EXPECT_EQ(preview->currentPage(), 12);  // December, this month
                                          pages = preview->pageCount();
                                      });
     EXPECT_TRUE(shown);
