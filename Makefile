@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 PACKAGES = build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
            qt6-base-dev libjpeg62-turbo-dev libsqlite3-dev clang libclang-rt-14-dev \
-           xvfb xauth fonts-liberation2 libqt6svg6 ccache
+           xvfb xauth fonts-liberation2 libqt6svg6 ccache dbus-daemon desktop-file-utils
 
 .PHONY: deps configure build test test-main test-asan run bench fuzz clean
 
@@ -41,7 +41,7 @@ run: build
 
 bench: build
 	$(BUILD)/bench/larch_bench
-	for b in startup_bench photo_move_bench report_bench; do \
+	for b in startup_bench photo_move_bench report_bench upcoming_bench calendar_bench; do \
 	  if [ -x $(BUILD)/bench/$$b ]; then QT_QPA_PLATFORM=offscreen $(BUILD)/bench/$$b || exit 1; fi; done
 
 fuzz: deps

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -107,6 +108,10 @@ TfrmMain::TfrmMain(std::string helpFile, QWidget* parent)
     on(Records1, &QAction::triggered, &TfrmMain::sbPrintClick);
     on(BackupTable2, &QAction::triggered, &TfrmMain::BackupTable1Click);
     on(RestoreBackup1, &QAction::triggered, &TfrmMain::RestoreTable1Click);
+    on(UpcomingEvents1, &QAction::triggered, &TfrmMain::UpcomingEvents1Click);
+    on(RemindMeatLogin1, &QAction::triggered, &TfrmMain::RemindMeatLogin1Click);
+    on(Tools1, &QMenu::aboutToShow, &TfrmMain::UpdateReminderCheck);
+    UpdateReminderCheck();
     connect(dbnMain, &TDBNavigator::Click, this,
             [this](TNavigateBtn button) { RunGuarded([&] { dbnMainClick(button); }); });
     // Queued, so that the list opens once the focus has fully arrived.

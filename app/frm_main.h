@@ -69,6 +69,12 @@ public:
     void sbPrintClick();
     void BackupTable1Click();
     void RestoreTable1Click();
+    // Opens the upcoming-events window over the table.
+    void UpcomingEvents1Click();
+    // Writes or removes the autostart entry that notifies at login.
+    void RemindMeatLogin1Click();
+    // The check mark of "Remind Me at Login": whether the entry exists.
+    void UpdateReminderCheck();
 
     // ---- components (names as other windows and tests know them)
     QMenuBar* mmMain = nullptr;
@@ -77,6 +83,8 @@ public:
             *ClearPhoto1 = nullptr, *N2 = nullptr, *BackupTable2 = nullptr, *RestoreBackup1 = nullptr,
             *GridView1 = nullptr, *NextLastMoEvents1 = nullptr, *CreateTable1 = nullptr, *EmptyTable1 = nullptr,
             *Contents1 = nullptr, *About1 = nullptr;
+    // Items added after the Tools menu's own.
+    QAction *N3 = nullptr, *UpcomingEvents1 = nullptr, *RemindMeatLogin1 = nullptr;
 
     QFrame* pnlMain = nullptr;
     TAnimationPanel* pnlAnimate = nullptr;

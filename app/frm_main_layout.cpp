@@ -82,6 +82,12 @@ void TfrmMain::CreateMenu() {
     NextLastMoEvents1 = AddItem(Tools1, "NextLastMoEvents1", "Next/Last Mo. Events", nullptr);
     CreateTable1 = AddItem(Tools1, "CreateTable1", "Create New Table", "Create a new table");
     EmptyTable1 = AddItem(Tools1, "EmptyTable1", "Empty Table", nullptr);
+    N3 = Tools1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    UpcomingEvents1 = AddItem(Tools1, "UpcomingEvents1", "Upcoming Events", "Events coming up in the next days");
+    RemindMeatLogin1 = AddItem(Tools1, "RemindMeatLogin1", "Remind Me at Login",
+                               "Show the coming week's events when you log in");
+    RemindMeatLogin1->setCheckable(true);
 
     Help1 = addMenu("Help1", "&Help");
     Contents1 = AddItem(Help1, "Contents1", "Contents", nullptr);

@@ -1,15 +1,18 @@
 // The program entry: the command line, then the start-up sequence and the
-// event loop until the main window closes (or, with --report, one report
-// written without a window).
+// event loop until the main window closes (or, with --report, --upcoming or
+// --notify, one command run without a window).
 #include <filesystem>
 #include <iostream>
 
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
 #include "app/start_up.h"
+#include "cli/calendar_command.h"
+#include "cli/notify_command.h"
+#include "cli/report_command.h"
+#include "cli/upcoming_command.h"
 #include "controls/message_box.h"
 #include "photo/warning_box.h"
-#include "views/report_command.h"
 
 namespace {
 
@@ -28,6 +31,14 @@ int main(int argc, char** argv) {
     using namespace hollin::ui;
 
     std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string executableFolder = ExecutableFolder(argv[0]);
+    // The commands over one table read the folder the program would use.
+    const TFolderChooser chooseFolder = [&](const std::optional<std::string>& dataDir) {
+        return ChosenDataFolder(dataDir, executableFolder);
+    };
+    if (NamesCommand(args, "--upcoming")) return RunUpcomingCommand(args, chooseFolder, std::cout, std::cerr);
+    if (NamesCommand(args, "--notify")) return RunNotifyCommand(args, chooseFolder, std::cerr);
+    if (NamesCalendarCommand(args)) return RunCalendarCommand(args, chooseFolder, std::cerr);
     const TCommandLine line = ParseCommandLine(args);
     if (!line.error.empty()) {
         std::cerr << "hollin: " << line.error << "\n\n" << UsageText();
@@ -41,7 +52,6 @@ int main(int argc, char** argv) {
         std::cout << "Hollin " << HOLLIN_VERSION << "\n";
         return 0;
     }
-    const std::string executableFolder = ExecutableFolder(argv[0]);
     if (line.reportKind) {
         // A script's report needs no screen, and never creates a folder.
         return RunReportCommand(ChosenDataFolder(line.dataDir, executableFolder), *line.reportKind,

@@ -54,6 +54,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "Usage: hollin [--data-dir DIR] [--report list|detailed --output FILE]\n"
+           "       hollin [--data-dir DIR] [--table NAME] --upcoming [--days N]\n"
+           "       hollin [--data-dir DIR] [--table NAME] --notify [--days N]\n"
+           "       hollin [--data-dir DIR] [--table NAME] --report calendar [--year Y] --output FILE.pdf\n"
            "\n"
            "Hollin keeps a small database of family events.\n"
            "\n"
@@ -63,7 +66,14 @@ std::string UsageText() {
            "                   installed program), in $XDG_DATA_HOME/Hollin\n"
            "                   (by default ~/.local/share/Hollin).\n"
            "  --report KIND    write the list or detailed report of the default table\n"
-           "  --output FILE    to FILE (.pdf; .txt for the list) without a window\n"
+           "  --output FILE    to FILE (.pdf; .txt for the list) without a window;\n"
+           "                   --report calendar writes the year's calendar (this year\n"
+           "                   unless --year Y), a page a month, as PDF\n"
+           "  --upcoming       print the events of the next N days (default 30, 0 for\n"
+           "                   today only) of the table NAME (default Hollin.DAT) as\n"
+           "                   tab-separated lines, without a window\n"
+           "  --notify         show one desktop notification naming the events of the\n"
+           "                   next N days (default 7); needs the session bus only\n"
            "  --help           show this text\n"
            "  --version        show the program's version\n";
 }

@@ -165,6 +165,20 @@ public:
                                             const std::vector<TFieldValue>& keyValues,
                                             const std::string& resultFields);
 
+    // BeginFetches for the life of the object, EndFetches after. A short walk
+    // over many records holds one around it, so that the fetches of all its
+    // moves share one read lock (writers wait for the walk's length).
+    class TFetchRun {
+    public:
+        explicit TFetchRun(TDataSet& dataSet) : m_dataSet(dataSet) { m_dataSet.BeginFetches(); }
+        ~TFetchRun() { m_dataSet.EndFetches(); }
+        TFetchRun(const TFetchRun&) = delete;
+        TFetchRun& operator=(const TFetchRun&) = delete;
+
+    private:
+        TDataSet& m_dataSet;
+    };
+
     // ---- controls
     // Stops notifying data sources until the matching EnableControls, which
     // then reports the state and one data change.
@@ -355,17 +369,6 @@ private:
     int GetPriorRecords();
     // First (atStart) or Last: refills the buffers from that end of the data.
     void MoveToEnd(bool atStart);
-    // BeginFetches for the life of the object, EndFetches after.
-    class TFetchRun {
-    public:
-        explicit TFetchRun(TDataSet& dataSet) : m_dataSet(dataSet) { m_dataSet.BeginFetches(); }
-        ~TFetchRun() { m_dataSet.EndFetches(); }
-        TFetchRun(const TFetchRun&) = delete;
-        TFetchRun& operator=(const TFetchRun&) = delete;
-
-    private:
-        TDataSet& m_dataSet;
-    };
     bool IsRingBuffer(const uint8_t* buffer) const;
 
     // Fields and calculated fields.

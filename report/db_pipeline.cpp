@@ -1,36 +1,11 @@
 // The report pipeline's walk over a dataset and its field access.
 #include "report/db_pipeline.h"
 
+#include "dataset/cursor_keeper.h"
 #include "dataset/data_source.h"
 #include "dataset/dataset.h"
 
 namespace hollin::report {
-
-namespace {
-
-// Holds the dataset's controls off and puts the cursor back on scope exit.
-class TCursorKeeper {
-public:
-    explicit TCursorKeeper(TDataSet& dataSet) : m_dataSet(dataSet), m_bookmark(dataSet.GetBookmark()) {
-        m_dataSet.DisableControls();
-    }
-    ~TCursorKeeper() {
-        try {
-            if (!m_bookmark.empty() && m_dataSet.Active()) m_dataSet.GotoBookmark(m_bookmark);
-        } catch (...) {
-            // The record went away meanwhile: the cursor stays where the walk ended.
-        }
-        m_dataSet.EnableControls();
-    }
-    TCursorKeeper(const TCursorKeeper&) = delete;
-    TCursorKeeper& operator=(const TCursorKeeper&) = delete;
-
-private:
-    TDataSet& m_dataSet;
-    TBookmark m_bookmark;
-};
-
-}  // namespace
 
 TDataSet* TDBPipeline::ActiveDataSet() const {
     if (m_dataSource == nullptr) return nullptr;
@@ -39,6 +14,10 @@ TDataSet* TDBPipeline::ActiveDataSet() const {
 }
 
 void TDBPipeline::ForEachRecord(const std::function<void()>& visit) {
+    if (rowWalk) {
+        rowWalk(visit);
+        return;
+    }
     TDataSet* dataSet = ActiveDataSet();
     if (dataSet == nullptr) return;
     TCursorKeeper keeper(*dataSet);

@@ -34,6 +34,11 @@ public:
     // controls get one data change. Throws what the dataset or visit throws.
     void ForEachRecord(const std::function<void()>& visit);
 
+    // Rows the program holds itself (a list, not a dataset): when set,
+    // ForEachRecord hands visit to it, to be called once per row; the detail
+    // band's BeforePrint fills the items from the row being visited.
+    std::function<void(const std::function<void()>& visit)> rowWalk;
+
     // The current record's field values, as the report items show them: the
     // display text ("mm/dd/yyyy" for dates, nothing for empty fields), the
     // text of a memo field, the bytes of a blob field. A missing field or a

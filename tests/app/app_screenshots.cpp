@@ -1,8 +1,9 @@
 // Takes the screenshots of the README: the main window on an empty table,
 // on a record with a photo, while inserting, and the events-by-month window;
 // the event list opened on entry, a date refused, a phone's portrait photo
-// in the main window and the grid's photo viewer, and a name typed into the
-// new-table dialog after a click into its box.
+// in the main window and the grid's photo viewer, a name typed into the
+// new-table dialog after a click into its box, the upcoming-events window
+// and the calendar as a PDF file.
 // Run under xvfb-run: app_screenshots OUTDIR.
 #include <QApplication>
 #include <QScreen>
@@ -21,6 +22,7 @@
 #include "controls/db_navigator.h"
 #include "views/table_name_edit.h"
 #include "controls/message_box.h"
+#include "data/calendar_layout.h"
 #include "data/dm2.h"
 #include "dataset/date_time.h"
 #include "tests/engine/test_folder.h"
@@ -29,6 +31,8 @@
 #include "views/frm_gv_photo.h"
 #include "views/frm_new_table.h"
 #include "views/frm_next_last_mo.h"
+#include "views/calendar_painter.h"
+#include "views/frm_upcoming.h"
 
 namespace {
 
@@ -188,6 +192,47 @@ int main(int argc, char** argv) {
             QTest::keyClicks(dialog.medtNewTable, QStringLiteral("Work"));
             Save(dialog, out + "/new-table-typed.png");
         }
+    }
+    {
+        // Events of the coming weeks, some of them round.
+        auto table = larch::testing::EventCursor(folder.path());
+        table->Open();
+        const int32_t today = Today();
+        auto yearsBack = [](int32_t day, int years) {
+            const TDateParts parts = DecodeDate(day);
+            return EncodeDate(parts.year - years, parts.month, parts.day == 29 && parts.month == 2 ? 28 : parts.day);
+        };
+        larch::testing::AddEvent(*table, "Ann", "Lee", "Anniversary", yearsBack(today, 25));
+        larch::testing::AddEvent(*table, "Dave", "Smith", "Birthday", yearsBack(today + 3, 90));
+        larch::testing::AddEvent(*table, "Lucy", "Pike", "Birthday", yearsBack(today + 1, 7));
+        larch::testing::AddEvent(*table, "Rosa", "Marsh", "Graduation", yearsBack(today + 12, 10));
+        larch::testing::AddEvent(*table, "Walter", "Pike", "Passing", yearsBack(today + 19, 4));
+        // A crowded day, more than its calendar cell holds.
+        const char* const crowd[] = {"Kim", "Lou", "Max", "Ned", "Ola", "Pia", "Quin", "Rex", "Sue"};
+        for (int i = 0; i < 9; ++i) {
+            larch::testing::AddEvent(*table, crowd[i], "Marsh", "Birthday", yearsBack(today + 5, 20 + i));
+        }
+    }
+    {
+        auto program = StartProgram(folder.path(), folder.path() + "/");
+        QTimer::singleShot(400, [] {
+            if (auto* month = TfrmNextLastMo::Instance()) month->reject();
+        });
+        program->frmMain->show();
+        for (int i = 0; i < 40; ++i) Settle();
+        QTimer::singleShot(400, [&] {
+            if (auto* upcoming = TfrmUpcoming::Instance()) {
+                Save(*upcoming, out + "/upcoming-window.png");
+                upcoming->reject();
+            }
+        });
+        program->frmMain->UpcomingEvents1->trigger();
+        // The calendar of this year, for a page to be turned into a picture
+        // (pdftoppm -f MONTH -l MONTH -png calendar.pdf calendar-page).
+        const int year = DecodeDate(Today()).year;
+        WriteCalendarPdf(EventsOfYear(program->dm2->Larchtbl, year), year, program->dm2->Larchtbl.TableName(),
+                         (out + "/calendar.pdf").toStdString());
+        std::cout << (out + "/calendar.pdf").toStdString() << "\n";
     }
     return 0;
 }

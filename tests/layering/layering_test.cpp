@@ -43,7 +43,8 @@ const Layer kLayers[] = {
     {"photo/flag_scope", 13},
     {"report/", 14},
     {"views/", 15},
-    {"app/", 16},
+    {"cli/", 16},             // the command-line commands
+    {"app/", 17},
 };
 
 const Layer* LayerOf(const std::string& path) {

@@ -16,7 +16,7 @@
 #include "report/report_painter.h"
 #include "report/report_text_writer.h"
 #include "tests/report/report_fixture.h"
-#include "views/report_command.h"
+#include "cli/report_command.h"
 
 namespace hollin::testing {
 namespace {

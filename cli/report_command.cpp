@@ -1,5 +1,5 @@
 // Writing a report from the command line.
-#include "views/report_command.h"
+#include "cli/report_command.h"
 
 #include <filesystem>
 #include <memory>
@@ -7,6 +7,7 @@
 
 #include <QApplication>
 
+#include "cli/offscreen_application.h"
 #include "dataset/data_source.h"
 #include "engine/cursor/larch_table.h"
 #include "report/picture_decoder.h"
@@ -89,14 +90,7 @@ int RunReportCommand(const std::string& dataDir, const std::string& kind, const 
     }
 
     // Fonts and PDF output need an application object.
-    std::optional<QApplication> app;
-    static int argc = 1;
-    static char name[] = "hollin";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        app.emplace(argc, argv);
-    }
+    TOffscreenApplication app;
     // The writers replace output only with a complete file: after a failure
     // a report the user kept under that name stays, and nothing half-written
     // is left.
