@@ -13,8 +13,6 @@
 namespace larch {
 namespace {
 
-constexpr uint32_t kMaxRecordId = 2147483647;
-
 std::vector<uint8_t> SysDeletedKey(uint8_t status, uint32_t recordId) {
     std::vector<uint8_t> key(5);
     BuildSysDeletedKey(status, recordId, key.data());

@@ -21,6 +21,8 @@ constexpr std::size_t kRecordIdOffset = 5;
 constexpr uint8_t kRecordInUse = 0;
 constexpr uint8_t kRecordDeleted = 1;
 
+// Record IDs run from 1 to kMaxRecordId; after it, the next insert takes 1.
+constexpr uint32_t kMaxRecordId = 2147483647;
 uint32_t RecordId(const uint8_t* image);
 void SetRecordId(uint8_t* image, uint32_t id);
 

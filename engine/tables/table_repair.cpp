@@ -128,7 +128,7 @@ public:
         // one that no record of the file has.
         std::vector<uint8_t> image;
         for (uint32_t number = 1; number <= m_source.records; ++number) {
-            if (!read(number, image)) continue;
+            if (!read(number, image) || !ValidId(RecordId(image.data()))) continue;
             m_freeId = std::max(m_freeId, RecordId(image.data()));
             m_sourceIds.insert(RecordId(image.data()));
         }
@@ -139,11 +139,12 @@ public:
                 continue;
             }
             const uint32_t id = RecordId(image.data());
-            if (id == 0 || !m_usedIds.insert(id).second) {
+            if (!ValidId(id) || !m_usedIds.insert(id).second) {
                 SetRecordId(image.data(), NewId());
                 m_usedIds.insert(m_freeId);
-                Lost(m_idLines, "A record with ID " + std::to_string(id) + " whose ID was used before got ID " +
-                                    std::to_string(m_freeId) + ".");
+                Lost(m_idLines, "A record with ID " + std::to_string(id) +
+                                    (ValidId(id) ? " whose ID was used before" : ", which no record may have,") +
+                                    " got ID " + std::to_string(m_freeId) + ".");
             }
             Copy(number, image);
         }
@@ -151,7 +152,8 @@ public:
             Note(m_report, std::to_string(strange) + " record slots were neither in use nor deleted; they were dropped.");
         }
         DataHeader& header = m_target.MutableHeader();
-        header.lastRecordId = std::max({m_source.header.lastRecordId, m_highestId, m_freeId});
+        const uint32_t sourceLast = ValidId(m_source.header.lastRecordId) ? m_source.header.lastRecordId : 0;
+        header.lastRecordId = std::max({sourceLast, m_highestId, m_freeId});
     }
 
 private:
@@ -159,11 +161,15 @@ private:
         return "The record with ID " + std::to_string(RecordId(image.data()));
     }
 
+    // An ID the table can hold: one beyond kMaxRecordId would make the
+    // insert give out 1 instead.
+    static bool ValidId(uint32_t id) { return id >= 1 && id <= kMaxRecordId; }
+
     // The next ID after the last one given out that no record of the file
     // bears; past the highest ID it goes on from 1.
     uint32_t NewId() {
         do {
-            if (++m_freeId == 0) m_freeId = 1;
+            m_freeId = m_freeId >= kMaxRecordId ? 1 : m_freeId + 1;
         } while (m_sourceIds.count(m_freeId) != 0 || m_usedIds.count(m_freeId) != 0);
         return m_freeId;
     }
