@@ -6,10 +6,14 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 
+#include "engine/data/data_header.h"
 #include "engine/files/byte_order.h"
 #include "engine/files/engine_error.h"
+#include "engine/records/field_descriptor.h"
+#include "engine/records/record_fields.h"
 #include "engine/tables/table_repair.h"
 #include "engine/tables/table_verify.h"
 #include "tests/engine/test_folder.h"
@@ -154,6 +158,44 @@ TEST_F(Repair, DamagedTablesComeBackWithEveryIntactRecord) {
         EXPECT_EQ(differing, static_cast<int>(damage.blobsLost));  // only a lost blob changes a record
         table->Close();
     }
+}
+
+// Record IDs a sound table cannot hold: one used twice, one beyond the
+// largest ID (after which an insert gives out 1), and 0. Each such record
+// keeps its values under a new ID that no record of the file bears.
+TEST_F(Repair, RecordIdsUsedTwiceOrOutOfRangeGetNewOnesNoRecordBears) {
+    std::string dat = ReadBytes(folder / "Hollin.DAT");
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(dat.data());
+    const DataHeader header = DataHeader::Decode(bytes);
+    uint8_t* records = bytes + kDataHeaderSize + std::size_t{header.fieldCount} * kFieldDescriptorSize;
+    auto record = [&](int number) { return records + std::size_t(number - 1) * header.recordSize; };
+    const uint32_t firstId = RecordId(record(1));
+    SetRecordId(record(2), firstId);
+    SetRecordId(record(3), kMaxRecordId + 2);
+    SetRecordId(record(4), 0);
+    WriteBytes(folder / "Hollin.DAT", dat);
+
+    const RepairReport report = RepairTable(folder / "Hollin.DAT", folder.path(), TableFileOptions{});
+    EXPECT_EQ(report.recordsKept, static_cast<uint32_t>(kRecords));
+    int renumbered = 0;
+    for (const std::string& line : report.lines) renumbered += line.find(" got ID ") != std::string::npos;
+    EXPECT_EQ(renumbered, 3);
+
+    auto table = testing::EventCursor(folder.path());
+    table->Open();
+    EXPECT_EQ(VerifyTable(*table->DataFile()), std::vector<std::string>{});
+    std::set<uint32_t> ids;
+    for (uint32_t number = 1; number <= kRecords; ++number) {
+        std::vector<uint8_t> image(header.recordSize);
+        table->DataFile()->ReadAt(static_cast<int64_t>(records - bytes) + int64_t(number - 1) * header.recordSize,
+                                  image.data(), image.size());
+        const uint32_t id = RecordId(image.data());
+        EXPECT_TRUE(id >= 1 && id <= kMaxRecordId) << id;
+        EXPECT_TRUE(ids.insert(id).second) << "ID " << id << " twice";
+    }
+    // The values stay: every record is there, whatever its ID became.
+    EXPECT_EQ(ReadRecords(*table).size(), original.size());
+    table->Close();
 }
 
 TEST_F(Repair, AHeaderThatCannotBeReadIsRefusedAndNothingChanges) {
