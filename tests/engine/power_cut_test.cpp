@@ -142,9 +142,18 @@ private:
 
 // ---- the writes
 
-std::unique_ptr<TLarchTable> OpenTable(const std::string& folder, bool flush) {
+// How the writer opens the table: shared (the program's way) or exclusively,
+// with or without ForceBufferFlush. An exclusive table is durable at every
+// write only with ForceBufferFlush, so that is the exclusive mode tested.
+struct Mode {
+    bool flush;
+    bool exclusive;
+};
+
+std::unique_ptr<TLarchTable> OpenTable(const std::string& folder, Mode mode) {
     auto table = testing::EventCursor(folder);
-    table->SetForceBufferFlush(flush);
+    table->SetForceBufferFlush(mode.flush);
+    table->SetExclusive(mode.exclusive);
     table->Open();
     return table;
 }
@@ -166,9 +175,9 @@ void Find(TLarchTable& table, const std::string& first) {
 
 struct WriteRun {
     std::string folder;
-    bool flush;
+    Mode mode;
     std::unique_ptr<TLarchTable> table;
-    void Reopen() { table = OpenTable(folder, flush); }
+    void Reopen() { table = OpenTable(folder, mode); }
 };
 
 const std::vector<std::function<void(WriteRun&)>>& Writes() {
@@ -200,7 +209,7 @@ const std::vector<std::function<void(WriteRun&)>>& Writes() {
             TLarchTable table;
             table.SetDatabaseName(r.folder);
             table.SetTableName("Hollin.DAT");
-            table.SetForceBufferFlush(r.flush);
+            table.SetForceBufferFlush(r.mode.flush);
             testing::DefineEventTable(table, true);
             table.RestructureTable(0, 0, 1, 0, false, "", "", 1024, true);
             session.SetPrivateDir("");
@@ -215,7 +224,7 @@ const std::vector<std::function<void(WriteRun&)>>& Writes() {
             TLarchTable table;
             table.SetDatabaseName(r.folder);
             table.SetTableName("Hollin.DAT");
-            table.SetForceBufferFlush(r.flush);
+            table.SetForceBufferFlush(r.mode.flush);
             table.EmptyTable();
             r.Reopen();
         },
@@ -256,7 +265,7 @@ void CreateBase(const std::string& folder) {
     testing::CreateFilledEventTable(folder, rows);
 }
 
-class PowerCut : public ::testing::TestWithParam<bool> {
+class PowerCut : public ::testing::TestWithParam<Mode> {
 protected:
     // The contents after each number of writes, from a run without cuts.
     std::vector<std::vector<std::string>> Expected() {
@@ -267,7 +276,9 @@ protected:
         run.Reopen();
         for (const auto& write : Writes()) {
             write(run);
+            run.table->Close();  // an exclusive table admits no reader beside it
             expected.push_back(Contents(reference.path()));
+            run.Reopen();
         }
         run.table->Close();
         return expected;
@@ -378,8 +389,11 @@ TEST_P(PowerCut, EveryStateAPowerCutCanLeaveOpensSoundWithTheReturnedWritesAndNo
     EXPECT_EQ(damaged, 0u) << "of " << cuts * kStatesPerCut << " states; the first: " << firstDamage;
 }
 
-INSTANTIATE_TEST_SUITE_P(ForceBufferFlush, PowerCut, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
+INSTANTIATE_TEST_SUITE_P(Modes, PowerCut, ::testing::Values(Mode{false, false}, Mode{true, false}, Mode{true, true}),
+                         [](const ::testing::TestParamInfo<Mode>& info) {
+                             return std::string(info.param.exclusive ? "Exclusive" : "Shared") +
+                                    (info.param.flush ? "ForceBufferFlush" : "Default");
+                         });
 
 }  // namespace
 }  // namespace larch
