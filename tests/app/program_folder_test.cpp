@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/program_folder.h"
 #include "tests/engine/test_folder.h"
@@ -64,6 +65,21 @@ TEST(DataFolder, TheReportsChoiceIsTheProgramsAndCreatesNothing) {
         EXPECT_EQ(ProgramDataFolder(c.dataDir, c.executableFolder), c.chosen);
     }
     ::unsetenv("XDG_DATA_HOME");
+}
+
+// The help file beside the executable wins; an installed layout
+// (PREFIX/bin, PREFIX/share/hollin) finds it under share.
+TEST(HelpFile, BesideTheExecutableThenInstalledUnderShare) {
+    larch::testing::TestFolder folder;
+    std::filesystem::create_directories(folder / "prefix/bin");
+    std::filesystem::create_directories(folder / "prefix/share/hollin");
+    const std::string bin = folder / "prefix/bin/";
+    EXPECT_EQ(HelpFilePath(bin), bin + "HN.HLP");  // neither: the place beside it
+    std::ofstream(folder / "prefix/share/hollin/HN.HLP") << "installed";
+    EXPECT_EQ(HelpFilePath(bin), folder / "prefix/share/hollin/HN.HLP");
+    EXPECT_EQ(HelpFilePath(folder / "prefix/bin"), folder / "prefix/share/hollin/HN.HLP");
+    std::ofstream(folder / "prefix/bin/HN.HLP") << "beside";
+    EXPECT_EQ(HelpFilePath(bin), bin + "HN.HLP");
 }
 
 }  // namespace
