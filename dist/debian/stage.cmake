@@ -17,10 +17,11 @@ if(NOT first MATCHES "^${CPACK_PACKAGE_NAME} \\(${CPACK_PACKAGE_VERSION}\\) ")
 endif()
 file(COPY "${CPACK_HOLLIN_DEBIAN_DIR}/changelog" DESTINATION "${doc}"
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-file(RENAME "${doc}/changelog" "${doc}/changelog.Debian")
+# A version without a Debian revision makes a native package, whose
+# changelog is plain "changelog".
 
 file(GLOB pages "${root}/share/man/man1/*.1")
-foreach(file IN LISTS pages ITEMS "${doc}/changelog.Debian")
+foreach(file IN LISTS pages ITEMS "${doc}/changelog")
   execute_process(COMMAND gzip -9nf "${file}" RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "gzip ${file} failed")
