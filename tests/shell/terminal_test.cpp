@@ -7,11 +7,13 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -25,12 +27,26 @@ using testing::TestFolder;
 class Terminal {
 public:
     // Starts the shell on `folder` at a new pseudo-terminal; `history` is
-    // LARCH_HISTORY's value.
-    Terminal(const std::string& folder, const std::string& history) {
+    // LARCH_HISTORY's value (none: unset, with HOME the folder).
+    Terminal(const std::string& folder, const std::optional<std::string>& history) {
         m_child = ::forkpty(&m_fd, nullptr, nullptr, nullptr);
         if (m_child == 0) {
+            // ^D an ordinary key also between two lines, when the line editor
+            // has handed the terminal back to the kernel's line discipline
+            // (which would take it as its own end of file): so a ^D typed
+            // right after a prompt reaches the editor.
+            termios settings{};
+            if (::tcgetattr(STDIN_FILENO, &settings) == 0) {
+                settings.c_cc[VEOF] = _POSIX_VDISABLE;
+                ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+            }
             ::setenv("TERM", "xterm", 1);
-            ::setenv("LARCH_HISTORY", history.c_str(), 1);
+            if (history) {
+                ::setenv("LARCH_HISTORY", history->c_str(), 1);
+            } else {
+                ::unsetenv("LARCH_HISTORY");
+                ::setenv("HOME", folder.c_str(), 1);
+            }
             ::execl(LARCH_PATH, LARCH_PATH, folder.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -142,7 +158,7 @@ TEST(ShellTerminal, PromptsMultiLineStatementsAndHistory) {
     ASSERT_TRUE(again.WaitFor("8\r\r\n8\r\r\n")) << again.Screen();
     ASSERT_TRUE(again.WaitFor("larch> ")) << again.Screen();
     again.Type("\x04");  // ^D on an empty line ends the shell
-    EXPECT_EQ(again.Wait(), 0);
+    EXPECT_EQ(again.Wait(), 0) << again.Screen();
 }
 
 // A history file that cannot be read or written, or none at all, does not
@@ -155,6 +171,18 @@ TEST(ShellTerminal, WithoutAUsableHistoryFile) {
         terminal.Type(".tables\r.exit 4\r");
         EXPECT_EQ(terminal.Wait(), 4) << history << terminal.Screen();
     }
+}
+
+// Without LARCH_HISTORY the history is ~/.larch_history.
+TEST(ShellTerminal, TheHistoryIsInTheHomeFolderByDefault) {
+    TestFolder folder;
+    Terminal terminal(folder.path(), std::nullopt);
+    ASSERT_TRUE(terminal.WaitFor("larch> ")) << terminal.Screen();
+    terminal.Type(".tables\r");
+    ASSERT_TRUE(terminal.WaitFor("larch> ")) << terminal.Screen();
+    terminal.Type(".quit\r");
+    EXPECT_EQ(terminal.Wait(), 0);
+    EXPECT_NE(ReadFile(folder / ".larch_history").find(".tables"), std::string::npos);
 }
 
 }  // namespace
