@@ -8,9 +8,10 @@ FUZZ_SECONDS ?= 60
 
 PACKAGES = build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
            qt6-base-dev libjpeg62-turbo-dev libsqlite3-dev clang libclang-rt-14-dev \
-           xvfb xauth fonts-liberation2 libqt6svg6 ccache dbus-daemon desktop-file-utils
+           xvfb xauth fonts-liberation2 libqt6svg6 ccache dbus-daemon desktop-file-utils \
+           libedit-dev appstream lintian librsvg2-bin file dpkg-dev
 
-.PHONY: deps configure build test test-main test-asan run bench fuzz clean
+.PHONY: deps configure build test test-main test-asan run bench fuzz package clean
 
 deps:
 	@sh tools/install-deps.sh $(PACKAGES)
@@ -38,6 +39,12 @@ test: test-main test-asan
 
 run: build
 	$(BUILD)/app/hollin
+
+# The Debian package hollin_VERSION_amd64.deb in $(BUILD), checked by lintian
+# (an error fails the target; warnings and infos are shown).
+package: build
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error $(BUILD)/hollin_*_amd64.deb
 
 bench: build
 	$(BUILD)/bench/larch_bench

@@ -38,7 +38,7 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // helpFile: the full path of "HN.HLP" beside the executable.
+    // helpFile: the full path of "HN.HLP" (HelpFilePath).
     explicit TfrmMain(std::string helpFile, QWidget* parent = nullptr);
     ~TfrmMain() override;
 

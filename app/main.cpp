@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/desktop_identity.h"
 #include "app/hollin_application.h"
 #include "app/program_folder.h"
 #include "app/start_up.h"
@@ -44,8 +45,9 @@ int main(int argc, char** argv) {
         std::cerr << "hollin: " << line.error << "\n\n" << UsageText();
         return 2;
     }
+    const std::string executableFolder = ExecutableFolder(argv[0]);
     if (line.help) {
-        std::cout << UsageText();
+        std::cout << UsageText() << "\nThe help file: " << HelpFilePath(executableFolder) << "\n";
         return 0;
     }
     if (line.version) {
@@ -67,7 +69,7 @@ int main(int argc, char** argv) {
     }
 
     THollinApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hollin"));
+    ApplyDesktopIdentity();
     QApplication::setApplicationVersion(QStringLiteral(HOLLIN_VERSION));
     // A bare name until Help, Contents asks for the file beside the executable.
     app.setProperty("helpFile", QStringLiteral("HN.hlp"));

@@ -85,6 +85,16 @@ std::string UserDataFolder() {
     return WithSeparator(home != nullptr && *home != '\0' ? home : "/tmp") + ".local/share/Hollin/";
 }
 
+std::string HelpFilePath(const std::string& executableFolder) {
+    const std::string beside = WithSeparator(executableFolder) + "HN.HLP";
+    const std::string installed = WithSeparator(executableFolder) + "../share/hollin/HN.HLP";
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(beside, error) && std::filesystem::is_regular_file(installed, error)) {
+        return std::filesystem::path(installed).lexically_normal().string();
+    }
+    return beside;
+}
+
 std::string ChosenDataFolder(const std::optional<std::string>& dataDir, const std::string& executableFolder) {
     if (dataDir) return WithSeparator(std::filesystem::absolute(*dataDir).lexically_normal().string());
     if (MayWriteInto(executableFolder)) return WithSeparator(executableFolder);

@@ -36,4 +36,11 @@ std::string ProgramDataFolder(const std::optional<std::string>& dataDir, const s
 // The user's data folder for the program (not created).
 std::string UserDataFolder();
 
+// The help file "HN.HLP": beside the executable (the build tree, a program
+// unpacked into one folder), else in ../share/hollin/ from the executable's
+// folder (an installed program: bin/ and share/ under one prefix). When
+// neither exists, the place beside the executable, so that the help window
+// names the file it looked for.
+std::string HelpFilePath(const std::string& executableFolder);
+
 }  // namespace hollin

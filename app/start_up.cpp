@@ -3,6 +3,7 @@
 
 #include <QFont>
 
+#include "app/program_folder.h"
 #include "app/repair_offer.h"
 #include "controls/error_handler.h"
 
@@ -25,7 +26,7 @@ void InstallFontSubstitutes() {
 std::unique_ptr<TProgram> StartProgram(const std::string& dataFolder, const std::string& executableFolder) {
     InstallFontSubstitutes();
     auto program = std::make_unique<TProgram>();
-    program->frmMain = std::make_unique<TfrmMain>(executableFolder + "HN.HLP");
+    program->frmMain = std::make_unique<TfrmMain>(HelpFilePath(executableFolder));
     program->dm2 = std::make_unique<Tdm2>(dataFolder);
     program->frmMain->BindData(*program->dm2);
     Tdm2& dm2 = *program->dm2;

@@ -72,10 +72,13 @@ void DrawGlyph(QPainter& p, TNavigateBtn button, const QColor& color) {
     }
 }
 
-QPixmap GlyphPixmap(TNavigateBtn button, const QColor& color) {
-    QPixmap pixmap(kSize, kSize);
+// The glyph drawn `scale` times the 16 pixels, so that a scaled screen gets
+// a sharp glyph rather than the 16-pixel one enlarged.
+QPixmap GlyphPixmap(TNavigateBtn button, const QColor& color, int scale) {
+    QPixmap pixmap(kSize * scale, kSize * scale);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
+    painter.scale(scale, scale);
     DrawGlyph(painter, button, color);
     return pixmap;
 }
@@ -84,8 +87,11 @@ QPixmap GlyphPixmap(TNavigateBtn button, const QColor& color) {
 
 QIcon NavigatorGlyph(TNavigateBtn button, const QPalette& palette) {
     QIcon icon;
-    icon.addPixmap(GlyphPixmap(button, palette.color(QPalette::Active, QPalette::ButtonText)), QIcon::Normal);
-    icon.addPixmap(GlyphPixmap(button, palette.color(QPalette::Disabled, QPalette::ButtonText)), QIcon::Disabled);
+    for (int scale : {1, 2, 3}) {
+        icon.addPixmap(GlyphPixmap(button, palette.color(QPalette::Active, QPalette::ButtonText), scale), QIcon::Normal);
+        icon.addPixmap(GlyphPixmap(button, palette.color(QPalette::Disabled, QPalette::ButtonText), scale),
+                       QIcon::Disabled);
+    }
     return icon;
 }
 

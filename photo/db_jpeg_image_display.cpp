@@ -84,14 +84,19 @@ void TDBJPEGImage::paintEvent(QPaintEvent*) {
     const QRect target = DestinationRect(OrientedSize(QSize(graphic->Width(), graphic->Height()), m_orientation));
     if (target.isEmpty()) return;
     // Scaling a large photo is the slow part: do it once per picture and size.
-    if (!m_cacheValid || m_cache.size() != target.size()) {
-        QImage scaled(target.size(), QImage::Format_RGB32);
+    // The cache has the screen's pixels (the target times the device pixel
+    // ratio), so that a photo stays sharp on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
+    if (!m_cacheValid || m_cache.size() != pixels) {
+        QImage scaled(pixels, QImage::Format_RGB32);
         scaled.fill(Qt::white);
         {
             QPainter painter(&scaled);
             DrawGraphic(painter, *graphic, scaled.rect(), m_orientation);
         }
         m_cache = QPixmap::fromImage(std::move(scaled));
+        m_cache.setDevicePixelRatio(ratio);
         m_cacheValid = true;
     }
     QPainter painter(this);

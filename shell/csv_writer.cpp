@@ -112,18 +112,4 @@ std::optional<std::string> FieldText(const TField& field) {
     }
 }
 
-int WriteDataSet(TDataSet& dataSet, std::ostream& out) {
-    std::vector<std::string> names;
-    for (int i = 0; i < dataSet.FieldCount(); ++i) names.push_back(dataSet.Fields()[i].FieldName());
-    out << CsvLine(names);
-    int rows = 0;
-    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
-        std::vector<std::string> values;
-        for (int i = 0; i < dataSet.FieldCount(); ++i) values.push_back(FieldText(dataSet.Fields()[i]).value_or(""));
-        out << CsvLine(values);
-        ++rows;
-    }
-    return rows;
-}
-
 }  // namespace larch::shell

@@ -26,8 +26,4 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // timestamp)": visible, and refused when read back by .import.
 std::optional<std::string> FieldText(const hollin::TField& field);
 
-// Writes a header line of the field names and one line per record, from the
-// first record on; returns the number of rows written.
-int WriteDataSet(hollin::TDataSet& dataSet, std::ostream& out);
-
 }  // namespace larch::shell

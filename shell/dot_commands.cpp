@@ -1,5 +1,6 @@
 // The shell's dot-commands: .tables, .schema, .create, .index, .empty,
-// .verify, .repair, .import, .export, .live, .timer and .help.
+// .verify, .repair, .import, .export, .live, .timer and .help; the
+// session's own commands (.mode, .read, .output, ...) are session_commands.cpp's.
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include "engine/cursor/larch_table.h"
 #include "engine/tables/table_repair.h"
 #include "engine/tables/table_verify.h"
+#include "shell/command_words.h"
 #include "shell/csv_reader.h"
 #include "shell/csv_writer.h"
 #include "shell/shell_context.h"
@@ -38,48 +40,6 @@ constexpr const char* kHelp =
     ".export TABLE FILE               write the table as CSV\n"
     ".live on|off                     ask for live results of SELECT\n"
     ".timer on|off                    show the time each command takes\n";
-
-std::string Trim(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// The blank-separated words of an argument text; a word may be in double quotes.
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (std::isspace(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            continue;
-        }
-        std::string word;
-        if (text[i] == '"') {
-            std::size_t end = text.find('"', i + 1);
-            if (end == std::string::npos) throw std::runtime_error("unterminated quoted argument");
-            word = text.substr(i + 1, end - i - 1);
-            i = end + 1;
-        } else {
-            while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) word += text[i++];
-        }
-        words.push_back(word);
-    }
-    return words;
-}
-
-std::vector<std::string> Arguments(const std::string& text, std::size_t count, const char* usage) {
-    std::vector<std::string> words = Words(text);
-    if (words.size() != count) throw std::runtime_error(std::string("usage: ") + usage);
-    return words;
-}
-
-bool OnOff(const std::string& text, const char* usage) {
-    std::string word = Trim(text);
-    if (SameName(word, "on")) return true;
-    if (SameName(word, "off")) return false;
-    throw std::runtime_error(std::string("usage: ") + usage);
-}
 
 void OpenTable(TLarchTable& table, const ShellContext& context, const std::string& name, bool readOnly) {
     table.SetDatabaseName(context.folder);
@@ -250,7 +210,7 @@ void Export(ShellContext& context, const std::string& tableName, const std::stri
     OpenTable(table, context, tableName, true);
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("cannot write \"" + fileName + "\"");
-    WriteDataSet(table, out);
+    PrintDataSet(table, OutputSettings{}, out);  // CSV with the field names, whatever .mode says
     out.close();
     if (!out) throw std::runtime_error("cannot write \"" + fileName + "\"");
 }
@@ -308,11 +268,11 @@ void RunDotCommand(ShellContext& context, const std::string& line) {
     } else if (SameName(command, ".timer")) {
         context.timer = OnOff(rest, ".timer on|off");
     } else if (SameName(command, ".help")) {
-        out << kHelp;
-    } else {
+        out << kHelp << SessionCommandsHelp();
+    } else if (!RunSessionCommand(context, command, rest)) {
         throw std::runtime_error("unknown command \"" + command + "\" (.help lists the commands)");
     }
-    out.flush();
+    context.out->flush();  // .output may have replaced the stream `out` named
 }
 
 }  // namespace larch::shell

@@ -1,51 +1,56 @@
 // larch: a command-line shell over one folder of Larch tables.
 //
-//   larch [DIR] [-c TEXT]...
+//   larch [OPTIONS] [DIR]
 //
-// DIR is the database folder (default: the current folder). Each -c runs its
-// statements or dot-command; without -c the commands are read from standard
-// input. The exit status is 1 when a command failed, 2 for a bad command line.
+// DIR is the database folder (default: the current folder). -cmd commands
+// run first; then each -c TEXT, or else the lines of standard input (at a
+// terminal with prompts, line editing and history). The exit status is 1
+// when a command failed (or .exit's CODE), 2 for a bad command line.
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "engine/cursor/larch_session.h"
+#include "shell/script_runner.h"
 #include "shell/shell_context.h"
+#include "shell/shell_options.h"
 #include "shell/statement_splitter.h"
+#include "shell/terminal_line_source.h"
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: larch [DIR] [-c TEXT]...\n";
-    return 2;
+using namespace larch::shell;
+
+void RunTexts(ShellContext& context, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+        for (const ShellCommand& command : SplitCommands(text)) {
+            if (context.quit) return;
+            RunCommand(context, command);
+        }
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace larch::shell;
-    std::string folder;
-    std::vector<std::string> texts;
-    bool haveTexts = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "-c") {
-            if (i + 1 >= argc) return Usage();
-            texts.push_back(argv[++i]);
-            haveTexts = true;
-        } else if (arg == "-h" || arg == "--help") {
-            Usage();
-            return 0;
-        } else if (!arg.empty() && arg[0] == '-' ) {
-            return Usage();
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            return Usage();
-        }
+    const ShellOptions options = ParseShellOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.error.empty()) {
+        std::cerr << "larch: " << options.error << "\n" << ShellUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << ShellUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "larch " << LARCH_VERSION << "\n";
+        return 0;
     }
 
+    const std::string& folder = options.folder;
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(folder.empty() ? "." : folder, error);
     if (error || !std::filesystem::is_directory(path, error)) {
@@ -58,20 +63,25 @@ int main(int argc, char** argv) {
     if (context.folder.empty() || context.folder.back() != '/') context.folder += '/';
     context.out = &std::cout;
     context.err = &std::cerr;
+    context.output = options.output;
+    context.bail = options.bail;
     // Temporary results and INTO tables go to the database folder.
     larch::TLarchSessionList::Instance().DefaultSession().SetPrivateDir(context.folder);
 
-    if (haveTexts) {
-        for (const std::string& text : texts) {
-            for (const ShellCommand& command : SplitCommands(text)) RunCommand(context, command);
-        }
+    RunTexts(context, options.commands);
+    if (!options.texts.empty()) {
+        RunTexts(context, options.texts);
+    } else if (::isatty(STDIN_FILENO)) {
+        std::cout << "larch " << LARCH_VERSION << " on " << context.folder << "\n"
+                  << "Enter \".help\" for the commands; end a statement with \";\".\n";
+        TerminalLineSource terminal(HistoryFile());
+        RunLines(context, terminal);
+        if (!context.quit) std::cout << "\n";  // the end of input (^D) leaves the prompt's line
     } else {
-        StatementSplitter splitter;
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            for (const ShellCommand& command : splitter.AddLine(line)) RunCommand(context, command);
-        }
-        for (const ShellCommand& command : splitter.Finish()) RunCommand(context, command);
+        StreamLineSource input(std::cin);
+        RunLines(context, input);
     }
+    if (!EndRedirection(context)) context.failed = true;
+    if (context.exitStatus) return *context.exitStatus;
     return context.failed ? 1 : 0;
 }

@@ -8,7 +8,6 @@
 
 #include "engine/files/engine_error.h"
 #include "engine/cursor/larch_query.h"
-#include "shell/csv_writer.h"
 
 namespace larch::shell {
 
@@ -20,7 +19,7 @@ void RunStatement(ShellContext& context, const std::string& text) {
     query.Prepare();
     if (query.Statement()->Kind() == TStatementKind::Select) {
         query.Open();
-        WriteDataSet(query, *context.out);
+        PrintDataSet(query, context.output, *context.out);
         query.Close();
     } else {
         query.ExecSQL();
@@ -29,27 +28,57 @@ void RunStatement(ShellContext& context, const std::string& text) {
     context.out->flush();
 }
 
-void RunCommand(ShellContext& context, const ShellCommand& command) {
+void RedirectOutput(ShellContext& context, const std::string& file, bool once) {
+    auto stream = std::make_unique<std::ofstream>(file, std::ios::binary | std::ios::trunc);
+    if (!*stream) throw std::runtime_error("cannot write \"" + file + "\"");
+    EndRedirection(context);
+    context.savedOut = context.out;
+    context.outputFile = std::move(stream);
+    context.outputName = file;
+    context.out = context.outputFile.get();
+    context.once = once;
+}
+
+bool EndRedirection(ShellContext& context) {
+    if (!context.outputFile) return true;
+    context.outputFile->close();
+    const bool written = !context.outputFile->fail();
+    if (!written) *context.err << "cannot write \"" << context.outputName << "\"\n";
+    context.out = context.savedOut;
+    context.outputFile.reset();
+    context.savedOut = nullptr;
+    context.once = false;
+    return written;
+}
+
+bool RunCommand(ShellContext& context, const ShellCommand& command) {
     auto start = std::chrono::steady_clock::now();
+    const bool wasFailed = context.failed;
+    // The file of a .once that is pending: this command's output goes there.
+    const std::ofstream* onceFile = context.once ? context.outputFile.get() : nullptr;
+    context.failed = false;
+    auto report = [&](const char* text) {
+        context.failed = true;
+        context.out->flush();
+        if (!context.source.empty()) *context.err << context.source << ":" << command.line << ": ";
+        *context.err << text << "\n";
+    };
     try {
         if (command.dotCommand) RunDotCommand(context, command.text);
         else RunStatement(context, command.text);
     } catch (const ELarchEngineError& e) {
-        context.failed = true;
-        context.out->flush();
-        *context.err << e.what() << "\n";
+        report(e.what());
         // A damaged table can be rebuilt from what its data file still holds.
         if (IsCorruptionCode(e.ErrorCode())) {
             *context.err << "The table is damaged; .repair TABLE rebuilds it from its data file.\n";
         }
     } catch (const std::exception& e) {
-        context.failed = true;
-        context.out->flush();
-        *context.err << e.what() << "\n";
+        report(e.what());
     } catch (...) {
-        context.failed = true;
-        *context.err << "unknown error\n";
+        report("unknown error");
     }
+    // .once sent this command's output to its file; the next goes back.
+    if (onceFile && context.outputFile.get() == onceFile && !EndRedirection(context)) context.failed = true;
     if (context.timer) {
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         char text[64];
@@ -57,6 +86,10 @@ void RunCommand(ShellContext& context, const ShellCommand& command) {
         *context.err << text << "\n";
     }
     context.err->flush();
+    const bool succeeded = !context.failed;
+    context.failed = wasFailed || !succeeded;
+    if (!succeeded && context.bail) context.quit = true;
+    return succeeded;
 }
 
 }  // namespace larch::shell

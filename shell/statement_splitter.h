@@ -22,6 +22,8 @@ public:
     std::vector<ShellCommand> AddLine(const std::string& line);
     // The statement pending at the end of the input, if any.
     std::vector<ShellCommand> Finish();
+    // Whether a statement has begun and not yet ended.
+    bool Pending() const { return m_quote != 0 || m_pending.find_first_not_of(" \t\r\n") != std::string::npos; }
 
 private:
     void Complete(std::vector<ShellCommand>& out);

@@ -46,6 +46,10 @@ TEST(Executable, CommandLineAndReports) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--data-dir DIR"), std::string::npos);
     EXPECT_NE(help.output.find(".local/share/Hollin"), std::string::npos);
+    // In the build tree the help file lies beside the executable.
+    EXPECT_NE(help.output.find("The help file: " + fs::path(HOLLIN_EXECUTABLE).parent_path().string() + "/HN.HLP\n"),
+              std::string::npos)
+        << help.output;
     EXPECT_EQ(RunHollin("--bogus").status, 2);
 
     struct Case {

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "app/program_folder.h"
 #include "tests/engine/test_folder.h"
@@ -64,6 +66,40 @@ TEST(DataFolder, TheReportsChoiceIsTheProgramsAndCreatesNothing) {
         EXPECT_EQ(ProgramDataFolder(c.dataDir, c.executableFolder), c.chosen);
     }
     ::unsetenv("XDG_DATA_HOME");
+}
+
+// The help file beside the executable wins; an installed layout
+// (PREFIX/bin, PREFIX/share/hollin) finds it under share.
+TEST(HelpFile, BesideTheExecutableThenInstalledUnderShare) {
+    larch::testing::TestFolder folder;
+    std::filesystem::create_directories(folder / "prefix/bin");
+    std::filesystem::create_directories(folder / "prefix/share/hollin");
+    const std::string bin = folder / "prefix/bin/";
+    EXPECT_EQ(HelpFilePath(bin), bin + "HN.HLP");  // neither: the place beside it
+    std::ofstream(folder / "prefix/share/hollin/HN.HLP") << "installed";
+    EXPECT_EQ(HelpFilePath(bin), folder / "prefix/share/hollin/HN.HLP");
+    EXPECT_EQ(HelpFilePath(folder / "prefix/bin"), folder / "prefix/share/hollin/HN.HLP");
+    std::ofstream(folder / "prefix/bin/HN.HLP") << "beside";
+    EXPECT_EQ(HelpFilePath(bin), bin + "HN.HLP");
+}
+
+// The manual page names every option --help names.
+TEST(CommandLine, TheManualPageNamesEveryOption) {
+    std::ifstream in(HOLLIN_DIST_DIR "/hollin.1");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string page = text.str();
+    for (std::size_t at; (at = page.find("\\-")) != std::string::npos;) page.erase(at, 1);  // groff's "\-"
+    ASSERT_FALSE(page.empty());
+    std::istringstream usage(UsageText());
+    int options = 0;
+    for (std::string word; usage >> word;) {
+        if (word.rfind("--", 0) != 0 && word != "-h") continue;
+        word = word.substr(0, word.find_first_of("=,]"));
+        ++options;
+        EXPECT_NE(page.find(word), std::string::npos) << word << " is not in hollin.1";
+    }
+    EXPECT_GE(options, 5);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "controls/db_navigator.h"
+#include "controls/navigator_glyphs.h"
 #include "controls/message_box.h"
 #include "tests/controls/bound_table.h"
 
@@ -61,6 +62,19 @@ TEST(DBNavigatorTest, ButtonsInOrderWithNamesAndHints) {
     }
     EXPECT_EQ(navigator.focusPolicy(), Qt::StrongFocus);
     EXPECT_EQ(Enabled(navigator), "0000000000");  // no data source
+}
+
+// On a screen scaled to 200 % a glyph is drawn with twice the pixels: the
+// edge of the bar of "First" (x = 3.5 with its pen) falls on a whole screen
+// pixel instead of being the 16-pixel glyph's half-covered pixel enlarged.
+TEST(DBNavigatorTest, GlyphsAreSharpOnAScaledScreen) {
+    const QIcon icon = NavigatorGlyph(TNavigateBtn::nbFirst, QPalette());
+    const QImage normal = icon.pixmap(QSize(16, 16), 1.0).toImage();
+    const QImage doubled = icon.pixmap(QSize(16, 16), 2.0).toImage();
+    ASSERT_EQ(doubled.size(), QSize(32, 32));
+    EXPECT_LT(normal.pixelColor(3, 8).alpha(), 200);  // half covered at 16 pixels
+    EXPECT_EQ(doubled.pixelColor(7, 16).alpha(), 255);
+    EXPECT_EQ(doubled.pixelColor(6, 16).alpha(), 0);
 }
 
 TEST(DBNavigatorTest, EnableRules) {

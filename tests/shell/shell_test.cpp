@@ -274,5 +274,74 @@ TEST_F(Shell, ErrorsGoToStandardErrorAndTheShellGoesOn) {
     EXPECT_NE(ok.err.find("elapsed: "), std::string::npos);
 }
 
+// The session's commands: output files, .read naming the line of an error,
+// .bail, .quit and .exit; each case is one run of the shell.
+TEST_F(Shell, SessionCommands) {
+    RunLarch(folder, {"-c", ".create T (Name STRING(10), N INTEGER)", "-c",
+                      "INSERT INTO T (Name, N) VALUES ('a', 1)"});
+    WriteFile(folder / "script.sql", "SELECT N FROM T;\n\nSELECT Nope\n  FROM T;\n.tables\n");
+    WriteFile(folder / "nested.sql", ".read script.sql\n.mode list\n");
+    WriteFile(folder / "self.sql", ".read self.sql\n");
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string out;
+        std::string errorPart;
+    } cases[] = {
+        {".read names the file and line", {}, ".read script.sql\nSELECT Name FROM T;\n", 1,
+         "N\r\n1\r\nT.DAT\nName\r\na\r\n", "script.sql:3: Larch Engine Error # 11949 SQL - "},
+        {".read in a .read", {"-c", ".read nested.sql", "-c", "SELECT * FROM T"}, "", 1, "N\r\n1\r\nT.DAT\nName|N\na|1\n",
+         "script.sql:3: "},
+        {".read of a missing file", {}, ".read none.sql\n.tables\n", 1, "T.DAT\n", "cannot open \"none.sql\""},
+        {".read of a folder", {"-c", ".read ."}, "", 1, "", "\".\" is a folder"},
+        {".read of itself ends", {"-c", ".read self.sql"}, "", 1, "", "self.sql:1: .read is nested more than 16 deep"},
+        {".bail on stops", {}, ".bail on\nSELECT Nope FROM T;\n.tables\n", 1, "", "SQL - "},
+        {"-bail stops a .read", {"-bail", "-c", ".read script.sql", "-c", ".tables"}, "", 1, "N\r\n1\r\n",
+         "script.sql:3: "},
+        {".quit", {}, ".tables\n.quit\n.tables\n", 0, "T.DAT\n", ""},
+        {".exit CODE", {}, ".exit 3\n.tables\n", 3, "", ""},
+        {".exit with a bad code", {"-c", ".exit x"}, "", 1, "", "usage: .exit [CODE]"},
+        {"-cmd before the input", {"-cmd", ".mode json"}, "SELECT * FROM T;", 0, "[{\"Name\":\"a\",\"N\":1}]\n", ""},
+        {"options and dot-commands", {"-line", "-c", "SELECT * FROM T", "-c", ".mode list", "-c", ".headers off", "-c",
+         ".separator \\t", "-c", "SELECT Name, N FROM T"}, "", 0, "Name = a\n   N = 1\na\t1\n", ""},
+        {"a wrong mode", {"-c", ".mode box"}, "", 1, "", "usage: .mode csv|list|line|column|table|json"},
+        {"--version", {"--version"}, "", 0, "larch " LARCH_VERSION "\n", ""},
+        {"a wrong option", {"-box"}, "", 2, "", "unknown option -box"},
+    };
+    for (const auto& c : cases) {
+        RunResult r = RunLarch(folder, c.args, c.input);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.name;
+        if (c.errorPart.empty()) EXPECT_EQ(r.err, "") << c.name;
+        else EXPECT_NE(r.err.find(c.errorPart), std::string::npos) << c.name << ": " << r.err;
+    }
+}
+
+TEST_F(Shell, OutputAndOnceWriteFiles) {
+    RunLarch(folder, {"-c", ".create T (N INTEGER)", "-c", "INSERT INTO T (N) VALUES (4)"});
+    RunResult r = RunLarch(folder, {}, ".output all.txt\nSELECT N FROM T;\n.tables\n.output\n.once one.txt\n"
+                                       "SELECT N FROM T;\nSELECT N + 1 AS M FROM T;\n.output no/such/dir/x\n.tables\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ReadFile(folder / "all.txt"), "N\r\n4\r\nT.DAT\n");
+    EXPECT_EQ(ReadFile(folder / "one.txt"), "N\r\n4\r\n");
+    EXPECT_EQ(r.out, "M\r\n5\r\nT.DAT\n");
+    EXPECT_NE(r.err.find("cannot write \"no/such/dir/x\""), std::string::npos) << r.err;
+}
+
+TEST_F(Shell, HelpAndTheManualPageListEveryCommand) {
+    RunResult r = RunLarch(folder, {"-c", ".help"});
+    EXPECT_EQ(r.status, 0);
+    const std::string page = ReadFile(LARCH_MAN_PAGE);  // the manual page names them too
+    ASSERT_FALSE(page.empty());
+    for (const char* command : {".tables", ".schema", ".create", ".index", ".empty", ".verify", ".repair", ".import",
+                                ".export", ".live", ".timer", ".mode", ".headers", ".separator", ".nullvalue",
+                                ".output", ".once", ".read", ".bail", ".quit", ".exit", ".help"}) {
+        EXPECT_NE(("\n" + r.out).find(std::string("\n") + command), std::string::npos) << command;
+        EXPECT_NE(page.find(std::string(" ") + command), std::string::npos) << command << " is not in larch.1";
+    }
+}
+
 }  // namespace
 }  // namespace larch
