@@ -45,7 +45,6 @@ int main(int argc, char** argv) {
         std::cerr << "hollin: " << line.error << "\n\n" << UsageText();
         return 2;
     }
-    const std::string executableFolder = ExecutableFolder(argv[0]);
     if (line.help) {
         std::cout << UsageText() << "\nThe help file: " << HelpFilePath(executableFolder) << "\n";
         return 0;
