@@ -1,11 +1,13 @@
 // libFuzzer target: the JPEG decoder over arbitrary bytes. Every input must
 // decode or fail with the codec's own error (EJPEGError, EOutOfMemory); a
-// crash, a sanitizer report or any other exception is a finding. The same
+// crash, a sanitizer report or any other exception is a finding. The EXIF
+// Orientation reader, which never fails, reads every input too. The same
 // decoders serve every input, so reuse after a failure is covered too.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "photo/exif_orientation.h"
 #include "photo/jpeg_stream_decompressor.h"
 #include "photo/photo_errors.h"
 #include "dataset/file_stream.h"
@@ -48,6 +50,8 @@ void Decode(TJPEGFileDecompressor& decoder, const std::uint8_t* data, std::size_
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    const int orientation = static_cast<int>(hollin::ReadExifOrientation(data, size));
+    if (orientation < 1 || orientation > 8) __builtin_trap();
     Decode(Decoder(TScreenKind::skTrueColour), data, size);
     // The quantising modes take turns, by the input's length.
     Decode(Decoder(size % 2 == 0 ? TScreenKind::skPalette : TScreenKind::skSixteenColours), data, size);
