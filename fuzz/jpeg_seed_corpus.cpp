@@ -54,7 +54,10 @@ std::vector<unsigned char> Make(const Seed& seed)
     jpeg_start_compress(&info, TRUE);
     if (seed.markers) {
         const std::string comment = "family photo";
-        const std::string exif("Exif\0\0MM", 8);  // the length keeps the two NULs
+        // An Exif block holding one Orientation entry (6: turn right), big-endian.
+        const unsigned char exifBytes[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                                           0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+        const std::string exif(reinterpret_cast<const char*>(exifBytes), sizeof exifBytes);
         jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()), static_cast<unsigned>(comment.size()));
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), static_cast<unsigned>(exif.size()));
         jpeg_write_marker(&info, JPEG_APP0 + 15, reinterpret_cast<const JOCTET*>("x"), 1);
