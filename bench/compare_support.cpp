@@ -134,10 +134,10 @@ int64_t Sqlite::CountRows(const std::string& sql) {
 
 void Sqlite::CreateEventTable() { Exec(kSqliteCreate); }
 
-void Sqlite::Insert(int count, int rows, bool oneTransaction) {
+void Sqlite::InsertRange(int first, int count, int rows, bool oneTransaction) {
     if (oneTransaction) Exec("BEGIN");
     sqlite3_stmt* insert = Prepare("INSERT INTO Hollin (FirstName, LastName, Event, EventDate) VALUES (?1, ?2, ?3, ?4)");
-    for (int i = 0; i < count; ++i) {
+    for (int i = first; i < first + count; ++i) {
         EventRow row = RowFor(i, rows);
         std::string date = IsoDate(row.day);
         sqlite3_bind_text(insert, 1, row.firstName.c_str(), -1, SQLITE_TRANSIENT);

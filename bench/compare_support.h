@@ -53,7 +53,9 @@ public:
     void CreateEventTable();
     // Inserts rows [0, count) of a table of `rows` rows, in one transaction
     // or one autocommitted INSERT per row.
-    void Insert(int count, int rows, bool oneTransaction);
+    void Insert(int count, int rows, bool oneTransaction) { InsertRange(0, count, rows, oneTransaction); }
+    // The same for rows [first, first + count).
+    void InsertRange(int first, int count, int rows, bool oneTransaction);
 
 private:
     sqlite3* m_db = nullptr;
