@@ -8,6 +8,7 @@
 #include "app/program_folder.h"
 #include "app/start_up.h"
 #include "cli/calendar_command.h"
+#include "cli/export_command.h"
 #include "cli/import_command.h"
 #include "cli/notify_command.h"
 #include "cli/report_command.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (NamesCommand(args, "--upcoming")) return RunUpcomingCommand(args, chooseFolder, std::cout, std::cerr);
     if (NamesCommand(args, "--notify")) return RunNotifyCommand(args, chooseFolder, std::cerr);
     if (NamesCommand(args, "--import")) return RunImportCommand(args, chooseFolder, std::cout, std::cerr);
+    if (NamesCommand(args, "--export")) return RunExportCommand(args, chooseFolder, std::cout, std::cerr);
     if (NamesCalendarCommand(args)) return RunCalendarCommand(args, chooseFolder, std::cerr);
     const TCommandLine line = ParseCommandLine(args);
     if (!line.error.empty()) {

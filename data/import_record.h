@@ -1,4 +1,4 @@
-// One event record to be imported, and what an import reports: records
+// What an import reports: records
 // added, entries skipped with their reason and line, values shortened.
 #pragma once
 
@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "data/transfer_record.h"
+
 namespace hollin {
 
-struct TImportRecord {
-    int line = 0;  // where it comes from in the file (the card's or row's line)
-    std::string firstName, middleName, lastName, event;
-    int32_t eventDate = 0;
-    std::string notes, phone, phoneFax, cellPhone, email, website, zip, state, city, address;
-    std::vector<uint8_t> photo;  // JPEG bytes, or empty
-};
 
 // The reasons an entry is skipped, as the summary counts them.
 namespace skip {

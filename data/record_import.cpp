@@ -27,7 +27,7 @@ void SetText(TDataSet& table, const char* name, const std::string& value, int& s
     }
 }
 
-void SetFields(TDataSet& table, const TImportRecord& r, int& shortened) {
+void SetFields(TDataSet& table, const TTransferRecord& r, int& shortened) {
     SetText(table, "FirstName", r.firstName, shortened);
     SetText(table, "MiddleName", r.middleName, shortened);
     SetText(table, "LastName", r.lastName, shortened);
@@ -54,7 +54,7 @@ std::string Stored(const TDataSet& table, const char* name, const std::string& v
 
 }  // namespace
 
-void WriteImportRecords(larch::TLarchTable& table, const std::vector<TImportRecord>& records, TImportReport& report,
+void WriteImportRecords(larch::TLarchTable& table, const std::vector<TTransferRecord>& records, TImportReport& report,
                         const TImportProgress& progress) {
     TDuplicateRule duplicates;
     duplicates.LearnTable(table);
@@ -65,7 +65,7 @@ void WriteImportRecords(larch::TLarchTable& table, const std::vector<TImportReco
     larch::BatchWriteScope batch(*table.DataFile());
     try {
         for (int i = 0; i < total; ++i) {
-            const TImportRecord& r = records[static_cast<std::size_t>(i)];
+            const TTransferRecord& r = records[static_cast<std::size_t>(i)];
             if (!duplicates.Admit(Stored(table, "FirstName", r.firstName), Stored(table, "LastName", r.lastName),
                                   Stored(table, "Event", r.event), r.eventDate)) {
                 skipped.push_back({r.line, skip::kDuplicate,

@@ -19,7 +19,7 @@ using TImportProgress = std::function<void(int done, int total)>;
 // longer than their field to its size in UTF-8 bytes at a character
 // boundary (counted in report.shortened). One batch: an error rolls back
 // every record of it and is raised; report.added counts what was added.
-void WriteImportRecords(larch::TLarchTable& table, const std::vector<TImportRecord>& records, TImportReport& report,
+void WriteImportRecords(larch::TLarchTable& table, const std::vector<TTransferRecord>& records, TImportReport& report,
                         const TImportProgress& progress = {});
 
 // The table `table` of `folder` (".DAT" name), open shared for writing, in

@@ -10,17 +10,17 @@
 
 namespace hollin {
 
-std::vector<TImportRecord> RecordsOfVCards(std::string_view text, TPhotoConverter* converter, TImportReport& report) {
+std::vector<TTransferRecord> RecordsOfVCards(std::string_view text, TPhotoConverter* converter, TImportReport& report) {
     const TVCardFile file = ReadVCards(text);
     report.sourceName = "card";
     report.sources += static_cast<int>(file.cards.size() + file.broken.size());
     for (const TVCardProblem& problem : file.broken) {
         report.skipped.push_back({problem.line, skip::kBroken, problem.reason});
     }
-    std::vector<TImportRecord> records;
+    std::vector<TTransferRecord> records;
     for (const TVCard& card : file.cards) {
         TCardRecords mapped = MapVCard(card, converter);
-        for (TImportRecord& record : mapped.records) records.push_back(std::move(record));
+        for (TTransferRecord& record : mapped.records) records.push_back(std::move(record));
         report.skipped.insert(report.skipped.end(), mapped.skipped.begin(), mapped.skipped.end());
         report.notes.insert(report.notes.end(), mapped.notes.begin(), mapped.notes.end());
     }
@@ -30,7 +30,7 @@ std::vector<TImportRecord> RecordsOfVCards(std::string_view text, TPhotoConverte
 TImportReport ImportVCards(larch::TLarchTable& table, std::string_view text, TPhotoConverter* converter,
                            const TImportProgress& progress) {
     TImportReport report;
-    const std::vector<TImportRecord> records = RecordsOfVCards(text, converter, report);
+    const std::vector<TTransferRecord> records = RecordsOfVCards(text, converter, report);
     WriteImportRecords(table, records, report, progress);
     return report;
 }

@@ -12,7 +12,7 @@ namespace hollin {
 
 // The records of every card of the text, with the broken cards and the
 // entries skipped on the way (without a year, a date, a name) in the report.
-std::vector<TImportRecord> RecordsOfVCards(std::string_view text, TPhotoConverter* converter, TImportReport& report);
+std::vector<TTransferRecord> RecordsOfVCards(std::string_view text, TPhotoConverter* converter, TImportReport& report);
 
 // Reads the text's cards and adds their records to the table (one batch).
 // Throws when the batch fails; the table is then as before.

@@ -76,7 +76,7 @@ std::string Component(const std::vector<std::string>& parts, std::size_t i) {
 }
 
 // Fills the names from N, else from FN split at its last blank.
-void MapName(const TVCard& card, TImportRecord& record) {
+void MapName(const TVCard& card, TTransferRecord& record) {
     if (const TVCardProperty* n = Preferred(card, "N")) {
         const std::vector<std::string> parts = SplitVCardComponents(n->value);
         record.lastName = Component(parts, 0);
@@ -102,7 +102,7 @@ std::string TelephoneNumber(const TVCardProperty& tel) {
     return number;
 }
 
-void MapTelephones(const TVCard& card, TImportRecord& record) {
+void MapTelephones(const TVCard& card, TTransferRecord& record) {
     for (const TVCardProperty& p : card.properties) {
         if (p.name != "TEL") continue;
         std::string* target = p.HasType("CELL") ? &record.cellPhone : p.HasType("FAX") ? &record.phoneFax : &record.phone;
@@ -110,7 +110,7 @@ void MapTelephones(const TVCard& card, TImportRecord& record) {
     }
 }
 
-void MapAddress(const TVCard& card, TImportRecord& record) {
+void MapAddress(const TVCard& card, TTransferRecord& record) {
     const TVCardProperty* adr = Preferred(card, "ADR");
     if (!adr) return;
     // post office box; extended address; street; locality; region; postal code; country
@@ -123,7 +123,7 @@ void MapAddress(const TVCard& card, TImportRecord& record) {
 
 // The photo's bytes as JPEG; false when the card carries a photo that
 // cannot be decoded. A photo by URL is left out with a note.
-bool MapPhoto(const TVCard& card, TPhotoConverter* converter, TImportRecord& record, TCardRecords& result,
+bool MapPhoto(const TVCard& card, TPhotoConverter* converter, TTransferRecord& record, TCardRecords& result,
               std::string& problem) {
     const TVCardProperty* photo = Preferred(card, "PHOTO");
     if (!photo) return true;
@@ -162,7 +162,7 @@ bool MapPhoto(const TVCard& card, TPhotoConverter* converter, TImportRecord& rec
     return true;
 }
 
-std::string Who(const TImportRecord& record) {
+std::string Who(const TTransferRecord& record) {
     std::string name = record.firstName;
     if (!record.lastName.empty()) name += (name.empty() ? "" : " ") + record.lastName;
     return name;
@@ -172,7 +172,7 @@ std::string Who(const TImportRecord& record) {
 
 TCardRecords MapVCard(const TVCard& card, TPhotoConverter* converter) {
     TCardRecords result;
-    TImportRecord common;
+    TTransferRecord common;
     common.line = card.line;
     MapName(card, common);
     if (common.firstName.empty() || common.lastName.empty()) {
@@ -207,7 +207,7 @@ TCardRecords MapVCard(const TVCard& card, TPhotoConverter* converter) {
         } else if (date.kind == TVCardDate::NoDate) {
             result.skipped.push_back({d.property->line, skip::kWithoutDate, "\"" + d.property->value + "\" is no date" + what});
         } else {
-            TImportRecord record = common;
+            TTransferRecord record = common;
             record.line = d.property->line;
             record.event = d.event;
             record.eventDate = date.day;

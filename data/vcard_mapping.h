@@ -13,7 +13,7 @@
 namespace hollin {
 
 struct TCardRecords {
-    std::vector<TImportRecord> records;
+    std::vector<TTransferRecord> records;
     std::vector<TImportEntry> skipped;  // dated properties without a year or date, a card without a name ...
     std::vector<TImportEntry> notes;    // a photo by URL, not fetched
 };

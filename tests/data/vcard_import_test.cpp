@@ -20,15 +20,15 @@ namespace {
 const std::string kCorpus = std::string(HOLLIN_SOURCE_DIR) + "/tests/data/vcards/";
 
 // A record as one line: names, event, date, phones, e-mail, web site, address, photo.
-std::string Line(const TImportRecord& r) {
+std::string Line(const TTransferRecord& r) {
     return r.firstName + "|" + r.middleName + "|" + r.lastName + "|" + r.event + "|" + FormatDate(r.eventDate) + "|" +
            r.phone + "|" + r.phoneFax + "|" + r.cellPhone + "|" + r.email + "|" + r.website + "|" + r.address + "|" +
            r.city + "|" + r.state + "|" + r.zip + (r.photo.empty() ? "" : "|photo");
 }
 
-std::vector<std::string> Lines(const std::vector<TImportRecord>& records) {
+std::vector<std::string> Lines(const std::vector<TTransferRecord>& records) {
     std::vector<std::string> lines;
-    for (const TImportRecord& r : records) lines.push_back(Line(r));
+    for (const TTransferRecord& r : records) lines.push_back(Line(r));
     return lines;
 }
 
