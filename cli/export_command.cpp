@@ -5,6 +5,7 @@
 
 #include "cli/transfer_options.h"
 #include "data/icalendar_writer.h"
+#include "data/vcard_writer.h"
 #include "dataset/date_time.h"
 #include "report/report_file.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 // The file's text for the records, by its type.
 std::string ExportText(const TTransferOptions& options, const std::vector<TTransferRecord>& records) {
+    if (options.extension == ".vcf") return VCardText(records, options.table.table);
     TICalendarOptions ics;
     ics.calendarName = options.table.table;
     ics.ages = options.ages;
@@ -27,7 +29,7 @@ std::string ExportText(const TTransferOptions& options, const std::vector<TTrans
 
 int RunExportCommand(const std::vector<std::string>& args, const TFolderChooser& chooseFolder, std::ostream& out,
                      std::ostream& err) {
-    const TTransferOptions options = ParseTransferOptions(args, "--export", {".ics"});
+    const TTransferOptions options = ParseTransferOptions(args, "--export", {".ics", ".vcf"});
     if (!options.error.empty()) {
         err << "hollin: " << options.error << "\n";
         return kCommandBadUsage;

@@ -1,7 +1,10 @@
 // Folding at 75 octets.
 #include "data/content_line.h"
 
+#include <cstdio>
+
 #include "data/vcard_text.h"
+#include "dataset/date_time.h"
 
 namespace hollin {
 
@@ -17,6 +20,13 @@ void AppendContentLine(std::string& out, std::string_view line) {
     }
     out += line;
     out += "\r\n";
+}
+
+std::string BasicDate(int32_t day) {
+    const TDateParts p = DecodeDate(day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", p.year, p.month, p.day);
+    return text;
 }
 
 }  // namespace hollin

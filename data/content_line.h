@@ -3,6 +3,7 @@
 // character.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,8 @@ namespace hollin {
 
 // Appends the line, folded, with its CRLF.
 void AppendContentLine(std::string& out, std::string_view line);
+
+// A day as both formats write a date: "yyyymmdd".
+std::string BasicDate(int32_t day);
 
 }  // namespace hollin

@@ -14,13 +14,6 @@ namespace hollin {
 
 namespace {
 
-std::string IcsDate(int32_t day) {
-    const TDateParts parts = DecodeDate(day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", parts.year, parts.month, parts.day);
-    return text;
-}
-
 // "Ann Lee's birthday", "Ann Lee: anniversary", "Ann Lee: passing", "Ann Lee: Graduation".
 std::string Summary(const TTransferRecord& r) {
     const std::string name = PersonName(r);
@@ -44,8 +37,8 @@ void AppendEvent(std::string& out, const TICalendarOptions& options, const TTran
     AppendContentLine(out, "BEGIN:VEVENT");
     AppendContentLine(out, "UID:" + uid);
     AppendContentLine(out, "DTSTAMP:" + options.stamp);
-    AppendContentLine(out, "DTSTART;VALUE=DATE:" + IcsDate(start));
-    AppendContentLine(out, "DTEND;VALUE=DATE:" + IcsDate(start + 1));
+    AppendContentLine(out, "DTSTART;VALUE=DATE:" + BasicDate(start));
+    AppendContentLine(out, "DTEND;VALUE=DATE:" + BasicDate(start + 1));
     if (!rule.empty()) AppendContentLine(out, "RRULE:" + rule);
     AppendContentLine(out, "SUMMARY:" + EscapeVCardText(summary));
     AppendContentLine(out, "DESCRIPTION:" + EscapeVCardText(Description(r)));

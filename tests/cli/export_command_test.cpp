@@ -137,6 +137,39 @@ TEST_F(ExportCommand, AgesGiveOneEventPerOccurrenceWithItsMilestone) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 9 * 2);
 }
 
+TEST_F(ExportCommand, CardsReadByVobject) {
+    if (std::system((std::string(kPython) + " -c 'import vobject' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "python3-vobject is not installed";
+    }
+    auto table = larch::testing::EventCursor(folder.path());
+    table->Open();
+    larch::testing::AddEvent(*table, "Ann", "Lee", "Birthday", EncodeDate(1984, 3, 10));
+    larch::testing::AddEvent(*table, "ann", "LEE", "Wedding; civil", EncodeDate(2001, 12, 12));
+    table->First();
+    table->Edit();
+    table->FieldByName("Photo").SetAsBytes({0xFF, 0xD8, 0xFF, 1, 2, 3, 4});
+    table->Post();
+    table.reset();
+    const std::string file = folder / "people.vcf";
+    std::string out, err;
+    ASSERT_EQ(Run({"--export", file}, out, err), kCommandOk) << err;
+    EXPECT_EQ(out, "Exported 11 records to " + file + "\n");
+    std::optional<std::string> cards =
+        Output(std::string(kPython) + " '" HOLLIN_SOURCE_DIR "/tests/cli/vcf_cards.py' '" + file + "'");
+    ASSERT_TRUE(cards);
+    // Cards in the order of the people's first records (first-name order); the photo is the first record's.
+    EXPECT_EQ(*cards,
+              "Ann Lee|Lee,Ann,|19840310|20011211|-|Wedding; civil=20011212|7\n"
+              "Bo Ng|Ng,Bo,|-|-|20200105||0\n"
+              "Cy Far|Far,Cy,|19900120|-|-||0\n"
+              "Dave Smith|Smith,Dave,|19361214|-|-||0\n"
+              "Eve Newyear|Newyear,Eve,|19990101|-|-||0\n"
+              "Feb End|End,Feb,|19880228|-|-||0\n"
+              "Gus Grad, Jr|Grad, Jr,Gus,|-|-|-|Graduation=20161231|0\n"
+              "Lee Leap|Leap,Lee,|20000229|-|-||0\n"
+              "New Born|Born,New,|20270305|-|-||0\n");
+}
+
 TEST_F(ExportCommand, UidsAreStableAndLinesFolded) {
     const std::string a = folder / "a.ics", b = folder / "b.ics";
     std::string out, err;
@@ -165,7 +198,7 @@ TEST_F(ExportCommand, StatusesOfWrongOptionsAndFiles) {
         std::string err;
     };
     const Case cases[] = {
-        {{"--export", folder / "x.pdf"}, kCommandBadUsage, "--export takes a .ics"},
+        {{"--export", folder / "x.pdf"}, kCommandBadUsage, "--export takes a .ics, .vcf file"},
         {{"--export", folder / "x.ics", "--ages", "0"}, kCommandBadUsage, "--ages takes a number of years"},
         {{"--export", folder / "x.ics", "--remind", "-1"}, kCommandBadUsage, "--remind takes a number of days"},
         {{"--export", folder / "x.ics", "--days", "3"}, kCommandBadUsage, "Unknown argument"},
