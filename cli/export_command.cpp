@@ -1,51 +1,38 @@
 // The export as a command.
 #include "cli/export_command.h"
 
-#include <filesystem>
-
 #include "cli/transfer_options.h"
-#include "data/icalendar_writer.h"
-#include "data/vcard_writer.h"
+#include "data/transfer_files.h"
 #include "dataset/date_time.h"
 #include "report/report_file.h"
 
 namespace hollin {
 
-namespace {
-
-// The file's text for the records, by its type.
-std::string ExportText(const TTransferOptions& options, const std::vector<TTransferRecord>& records) {
-    if (options.extension == ".vcf") return VCardText(records, options.table.table);
-    TICalendarOptions ics;
-    ics.calendarName = options.table.table;
-    ics.ages = options.ages;
-    ics.remindDays = options.remindDays;
-    ics.today = Today();
-    ics.stamp = UtcStamp();
-    return ICalendarText(records, ics);
-}
-
-}  // namespace
-
 int RunExportCommand(const std::vector<std::string>& args, const TFolderChooser& chooseFolder, std::ostream& out,
                      std::ostream& err) {
-    const TTransferOptions options = ParseTransferOptions(args, "--export", {".ics", ".vcf"});
+    const TTransferOptions options = ParseTransferOptions(args, "--export", {".ics", ".vcf", ".csv"});
     if (!options.error.empty()) {
         err << "hollin: " << options.error << "\n";
         return kCommandBadUsage;
     }
     const std::string folder = chooseFolder(options.table.dataDir);
     if (!DataFolderFound(folder, err)) return kCommandFailed;
-    std::vector<TTransferRecord> records;
+    TICalendarOptions ics;
+    ics.calendarName = options.table.table;
+    ics.ages = options.ages;
+    ics.remindDays = options.remindDays;
+    ics.today = Today();
+    ics.stamp = UtcStamp();
+    std::string text;
+    int count = 0;
     try {
         auto table = OpenTableForReading(folder, options.table.table);
-        records = ReadTransferRecords(*table, options.extension == ".vcf");
+        text = ExportText(*table, *FormatOfFile(options.file), ics, count);
     } catch (const std::exception& e) {
         err << "Cannot read the table " << options.table.table << ": " << e.what() << "\n";
         return kCommandFailed;
     }
     try {
-        const std::string text = ExportText(options, records);
         report::TReportFile file(options.file);
         if (file.Device().write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
             throw std::runtime_error("Cannot write file " + options.file);
@@ -55,8 +42,7 @@ int RunExportCommand(const std::vector<std::string>& args, const TFolderChooser&
         err << e.what() << "\n";
         return kCommandFailed;
     }
-    out << "Exported " << records.size() << (records.size() == 1 ? " record" : " records") << " to " << options.file
-        << "\n";
+    out << "Exported " << count << (count == 1 ? " record" : " records") << " to " << options.file << "\n";
     return kCommandOk;
 }
 

@@ -4,13 +4,14 @@
 #include "cli/offscreen_application.h"
 #include "cli/picture_to_jpeg.h"
 #include "cli/transfer_options.h"
+#include "data/transfer_files.h"
 #include "data/vcard_import.h"
 
 namespace hollin {
 
 int RunImportCommand(const std::vector<std::string>& args, const TFolderChooser& chooseFolder, std::ostream& out,
                      std::ostream& err) {
-    const TTransferOptions options = ParseTransferOptions(args, "--import", {".vcf"});
+    const TTransferOptions options = ParseTransferOptions(args, "--import", {".vcf", ".csv"});
     if (!options.error.empty()) {
         err << "hollin: " << options.error << "\n";
         return kCommandBadUsage;
@@ -35,7 +36,7 @@ int RunImportCommand(const std::vector<std::string>& args, const TFolderChooser&
         // Qt's image plug-ins (GIF, WebP) are found through the application object.
         TOffscreenApplication app;
         TPictureToJpeg converter;
-        const TImportReport report = ImportVCards(*table, text, &converter);
+        const TImportReport report = ImportText(*table, *FormatOfFile(options.file), text, &converter);
         out << report.Summary() << "\n";
         const std::string details = report.Details();
         if (!details.empty()) err << details;

@@ -14,14 +14,15 @@
 #include "engine/cursor/larch_table.h"
 #include "engine/tables/table_repair.h"
 #include "engine/tables/table_verify.h"
-#include "shell/csv_reader.h"
-#include "shell/csv_writer.h"
+#include "csv/csv_reader.h"
+#include "csv/csv_writer.h"
 #include "shell/shell_context.h"
 #include "shell/table_schema.h"
 
 namespace larch::shell {
 
 using namespace hollin;
+using namespace hollin::csv;
 
 namespace {
 

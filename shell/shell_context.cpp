@@ -8,9 +8,11 @@
 
 #include "engine/files/engine_error.h"
 #include "engine/cursor/larch_query.h"
-#include "shell/csv_writer.h"
+#include "csv/csv_writer.h"
 
 namespace larch::shell {
+
+using hollin::csv::WriteDataSet;
 
 void RunStatement(ShellContext& context, const std::string& text) {
     TLarchQuery query;

@@ -198,10 +198,11 @@ TEST_F(ExportCommand, StatusesOfWrongOptionsAndFiles) {
         std::string err;
     };
     const Case cases[] = {
-        {{"--export", folder / "x.pdf"}, kCommandBadUsage, "--export takes a .ics, .vcf file"},
+        {{"--export", folder / "x.pdf"}, kCommandBadUsage, "--export takes a .ics, .vcf, .csv file"},
         {{"--export", folder / "x.ics", "--ages", "0"}, kCommandBadUsage, "--ages takes a number of years"},
         {{"--export", folder / "x.ics", "--remind", "-1"}, kCommandBadUsage, "--remind takes a number of days"},
         {{"--export", folder / "x.ics", "--days", "3"}, kCommandBadUsage, "Unknown argument"},
+        {{"--export", folder / "x.vcf", "--ages", "3"}, kCommandBadUsage, "--ages is for an .ics export"},
         {{"--export", folder / "x.ics", "--table", "None"}, kCommandFailed, "Cannot read the table None.DAT"},
         {{"--export", folder / "no/such/x.ics"}, kCommandFailed, "Cannot create file"},
     };

@@ -47,6 +47,14 @@ TEST_F(ImportCommand, AddsTheCardsAndSaysWhatItDid) {
     EXPECT_EQ(RecordCount(), 5);
 }
 
+TEST_F(ImportCommand, AddsTheRowsOfACsvFile) {
+    const std::string file = Write("a.CSV", "FirstName,LastName,Event,EventDate\nAnn,Lee,Birthday,1984-03-10\n");
+    std::string out, err;
+    EXPECT_EQ(Run({"--import", file, "--table", "hollin.dat"}, out, err), kCommandOk) << err;
+    EXPECT_EQ(out, "Added 1 record from 1 row\n");
+    EXPECT_EQ(RecordCount(), 5);
+}
+
 TEST_F(ImportCommand, APngPhotoIsStoredAsJpeg) {
     QImage image(8, 6, QImage::Format_ARGB32);
     image.fill(QColor(200, 40, 40, 128));

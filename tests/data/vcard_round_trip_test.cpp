@@ -30,14 +30,7 @@ std::vector<std::string> SortedLines(const std::vector<TTransferRecord>& records
 class VCardRoundTrip : public ::testing::Test {
 protected:
     std::unique_ptr<larch::TLarchTable> NewTable(const std::string& name) {
-        auto table = std::make_unique<larch::TLarchTable>();
-        table->SetDatabaseName(folder.path());
-        table->SetTableName(name);
-        larch::testing::DefineEventTable(*table);
-        table->CreateTable();
-        table->SetIndexName("FirstName");
-        table->Open();
-        return table;
+        return larch::testing::NewEventTable(folder.path(), name);
     }
     static void Add(larch::TLarchTable& table, const TTransferRecord& r) {
         table.Insert();
