@@ -8,6 +8,14 @@
 
 namespace hollin {
 
+void WriteExportFile(const std::string& path, const std::string& text) {
+    report::TReportFile file(path);
+    if (file.Device().write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+        throw std::runtime_error("Cannot write file " + path);
+    }
+    file.Commit();
+}
+
 int RunExportCommand(const std::vector<std::string>& args, const TFolderChooser& chooseFolder, std::ostream& out,
                      std::ostream& err) {
     const TTransferOptions options = ParseTransferOptions(args, "--export", {".ics", ".vcf", ".csv"});
@@ -33,11 +41,7 @@ int RunExportCommand(const std::vector<std::string>& args, const TFolderChooser&
         return kCommandFailed;
     }
     try {
-        report::TReportFile file(options.file);
-        if (file.Device().write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-            throw std::runtime_error("Cannot write file " + options.file);
-        }
-        file.Commit();
+        WriteExportFile(options.file, text);
     } catch (const std::exception& e) {
         err << e.what() << "\n";
         return kCommandFailed;
