@@ -13,8 +13,9 @@ namespace hollin {
 std::vector<TTransferRecord> RecordsOfVCards(std::string_view text, TPhotoConverter* converter, TImportReport& report) {
     const TVCardFile file = ReadVCards(text);
     report.sourceName = "card";
-    report.sources += static_cast<int>(file.cards.size() + file.broken.size());
+    report.sources += static_cast<int>(file.cards.size());
     for (const TVCardProblem& problem : file.broken) {
+        if (problem.card) ++report.sources;
         report.skipped.push_back({problem.line, skip::kBroken, problem.reason});
     }
     std::vector<TTransferRecord> records;

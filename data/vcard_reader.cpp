@@ -168,7 +168,7 @@ TVCardFile ReadVCards(std::string_view text) {
         }
         if (!card) {
             // Text between cards: reported once per stretch.
-            if (!outsideReported) file.broken.push_back({line.line, "text outside a card"});
+            if (!outsideReported) file.broken.push_back({line.line, "text outside a card", false});
             outsideReported = true;
             continue;
         }

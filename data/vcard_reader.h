@@ -39,6 +39,7 @@ struct TVCard {
 struct TVCardProblem {
     int line = 0;
     std::string reason;
+    bool card = true;  // false for text outside any card
 };
 
 struct TVCardFile {

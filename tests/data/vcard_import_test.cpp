@@ -109,6 +109,7 @@ TEST(VCardImport, BrokenCardsAreSkippedWithTheirLines) {
                                                          "UrlPhoto||Five|Birthday|01/01/1985|||||||||"}));
     EXPECT_EQ(Skips(report), (std::vector<std::string>{"6 broken", "7 broken", "17 broken", "34 broken",
                                                         "11 broken", "23 without a name"}));
+    EXPECT_EQ(report.sources, 7);  // the cards, broken ones included; not the text between them
     const std::string details = report.Details();
     EXPECT_NE(details.find("line 6: text outside a card"), std::string::npos) << details;
     EXPECT_NE(details.find("line 7: card without END"), std::string::npos) << details;
