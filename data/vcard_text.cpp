@@ -225,8 +225,12 @@ std::string AsciiUpper(std::string_view text) {
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return text;
     std::size_t end = maxBytes;
-    // Step back over continuation bytes to the start of the cut character.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    // Step back over continuation bytes to the start of the cut character; a
+    // character has at most three of them, so a longer run is no UTF-8 and is
+    // cut where it stands (never to nothing, which would stall a caller
+    // cutting a text into pieces).
+    while (end > 0 && maxBytes - end < 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    if (end == 0 || (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = maxBytes;
     return text.substr(0, end);
 }
 

@@ -30,7 +30,7 @@ std::string EncodeBase64(const std::vector<uint8_t>& bytes);
 std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);
 // The longest prefix of text of at most maxBytes bytes that ends on a whole
-// UTF-8 character.
+// UTF-8 character; text that is no UTF-8 there is cut at maxBytes.
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
 
 }  // namespace hollin

@@ -197,6 +197,8 @@ TEST(VCardText, Escapes) {
     EXPECT_EQ(SplitVCardComponents("Lee\\;Jr;Ann;;"), (std::vector<std::string>{"Lee;Jr", "Ann", "", ""}));
     EXPECT_EQ(UnescapeVCardText(EscapeVCardText("a,b;c\\d\ne")), "a,b;c\\d\ne");
     EXPECT_EQ(Utf8Prefix("Zoë", 3), "Zo");
+    EXPECT_EQ(Utf8Prefix("a\xF0\x9F\x98\x80", 4), "a");
+    EXPECT_EQ(Utf8Prefix("\x80\x80\x80\x80\x80\x80", 5), "\x80\x80\x80\x80\x80");
     EXPECT_EQ(DecodeBase64(EncodeBase64({1, 2, 3, 4, 5})), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
     EXPECT_FALSE(DecodeBase64("a$b="));
 }
