@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QProcess>
 #include <fstream>
 #include <sstream>
 
@@ -99,6 +100,31 @@ TEST_F(ImportCommand, StatusesOfWrongOptionsAndFiles) {
         EXPECT_EQ(out, "");
     }
     EXPECT_EQ(RecordCount(), 4);
+}
+
+// The program itself, without a display: main dispatches both commands.
+TEST_F(ImportCommand, TheProgramImportsAndExportsWithoutADisplay) {
+    const std::string cards = Write("a.vcf", "BEGIN:VCARD\nN:Lee;Ann\nBDAY:19840310\nEND:VCARD\n");
+    auto run = [&](const QStringList& args, QString& out) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(HOLLIN_EXECUTABLE),
+                      QStringList{"--data-dir", QString::fromStdString(folder.path())} + args);
+        if (!process.waitForFinished(20000)) return -1;
+        out = QString::fromUtf8(process.readAllStandardOutput());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    QString out;
+    EXPECT_EQ(run({"--import", QString::fromStdString(cards)}, out), kCommandOk);
+    EXPECT_EQ(out.toStdString(), "Added 1 record from 1 card\n");
+    EXPECT_EQ(run({"--export", QString::fromStdString(folder / "all.csv")}, out), kCommandOk);
+    EXPECT_EQ(out.toStdString(), "Exported 5 records to " + folder / "all.csv" + "\n");
+    EXPECT_EQ(run({"--export", QString::fromStdString(folder / "all.txt")}, out), kCommandBadUsage);
+    EXPECT_EQ(run({"--import", QString::fromStdString(folder / "none.vcf")}, out), kCommandFailed);
 }
 
 }  // namespace
