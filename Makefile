@@ -9,7 +9,8 @@ FUZZ_SECONDS ?= 60
 PACKAGES = build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
            qt6-base-dev libjpeg62-turbo-dev libsqlite3-dev clang libclang-rt-14-dev \
            xvfb xauth fonts-liberation2 libqt6svg6 ccache dbus-daemon desktop-file-utils \
-           libedit-dev appstream lintian librsvg2-bin file dpkg-dev man-db
+           libedit-dev appstream lintian librsvg2-bin file dpkg-dev man-db \
+           python3-icalendar python3-dateutil python3-vobject
 
 .PHONY: deps configure build test test-main test-asan run bench fuzz package clean
 

@@ -109,6 +109,8 @@ TfrmMain::TfrmMain(std::string helpFile, QWidget* parent)
     on(BackupTable2, &QAction::triggered, &TfrmMain::BackupTable1Click);
     on(RestoreBackup1, &QAction::triggered, &TfrmMain::RestoreTable1Click);
     on(UpcomingEvents1, &QAction::triggered, &TfrmMain::UpcomingEvents1Click);
+    on(Import1, &QAction::triggered, &TfrmMain::Import1Click);
+    on(Export1, &QAction::triggered, &TfrmMain::Export1Click);
     on(RemindMeatLogin1, &QAction::triggered, &TfrmMain::RemindMeatLogin1Click);
     on(Tools1, &QMenu::aboutToShow, &TfrmMain::UpdateReminderCheck);
     UpdateReminderCheck();

@@ -69,6 +69,10 @@ public:
     void sbPrintClick();
     void BackupTable1Click();
     void RestoreTable1Click();
+    // Adds a vCard or CSV file's records to the open table.
+    void Import1Click();
+    // Writes what the cursor shows as vCard, iCalendar or CSV.
+    void Export1Click();
     // Opens the upcoming-events window over the table.
     void UpcomingEvents1Click();
     // Writes or removes the autostart entry that notifies at login.
@@ -83,6 +87,8 @@ public:
             *ClearPhoto1 = nullptr, *N2 = nullptr, *BackupTable2 = nullptr, *RestoreBackup1 = nullptr,
             *GridView1 = nullptr, *NextLastMoEvents1 = nullptr, *CreateTable1 = nullptr, *EmptyTable1 = nullptr,
             *Contents1 = nullptr, *About1 = nullptr;
+    // Items added after the File menu's own.
+    QAction *N4 = nullptr, *Import1 = nullptr, *Export1 = nullptr;
     // Items added after the Tools menu's own.
     QAction *N3 = nullptr, *UpcomingEvents1 = nullptr, *RemindMeatLogin1 = nullptr;
 

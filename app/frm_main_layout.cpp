@@ -66,6 +66,10 @@ void TfrmMain::CreateMenu() {
     File1 = addMenu("File1", "&File");
     Exit1 = AddItem(File1, "Exit1", "E&xit", nullptr);
     OpenTable1 = AddItem(File1, "OpenTable1", "&Open Table", nullptr);
+    N4 = File1->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    Import1 = AddItem(File1, "Import1", "&Import...", "Add the records of a vCard or CSV file");
+    Export1 = AddItem(File1, "Export1", "&Export...", "Write the records as vCard, calendar or CSV");
 
     Print1 = addMenu("Print1", "&Print");
     Print1->setProperty("helpContext", 15);

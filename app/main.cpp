@@ -1,6 +1,6 @@
 // The program entry: the command line, then the start-up sequence and the
-// event loop until the main window closes (or, with --report, --upcoming or
-// --notify, one command run without a window).
+// event loop until the main window closes (or, with --report, --upcoming,
+// --notify, --import or --export, one command run without a window).
 #include <filesystem>
 #include <iostream>
 
@@ -9,6 +9,8 @@
 #include "app/program_folder.h"
 #include "app/start_up.h"
 #include "cli/calendar_command.h"
+#include "cli/export_command.h"
+#include "cli/import_command.h"
 #include "cli/notify_command.h"
 #include "cli/report_command.h"
 #include "cli/upcoming_command.h"
@@ -39,6 +41,8 @@ int main(int argc, char** argv) {
     };
     if (NamesCommand(args, "--upcoming")) return RunUpcomingCommand(args, chooseFolder, std::cout, std::cerr);
     if (NamesCommand(args, "--notify")) return RunNotifyCommand(args, chooseFolder, std::cerr);
+    if (NamesCommand(args, "--import")) return RunImportCommand(args, chooseFolder, std::cout, std::cerr);
+    if (NamesCommand(args, "--export")) return RunExportCommand(args, chooseFolder, std::cout, std::cerr);
     if (NamesCalendarCommand(args)) return RunCalendarCommand(args, chooseFolder, std::cerr);
     const TCommandLine line = ParseCommandLine(args);
     if (!line.error.empty()) {

@@ -57,6 +57,9 @@ std::string UsageText() {
            "       hollin [--data-dir DIR] [--table NAME] --upcoming [--days N]\n"
            "       hollin [--data-dir DIR] [--table NAME] --notify [--days N]\n"
            "       hollin [--data-dir DIR] [--table NAME] --report calendar [--year Y] --output FILE.pdf\n"
+           "       hollin [--data-dir DIR] [--table NAME] --import FILE.vcf|FILE.csv\n"
+           "       hollin [--data-dir DIR] [--table NAME] --export FILE.ics|FILE.vcf|FILE.csv\n"
+           "              [--ages YEARS] [--remind DAYS]\n"
            "\n"
            "Hollin keeps a small database of family events.\n"
            "\n"
@@ -74,6 +77,11 @@ std::string UsageText() {
            "                   tab-separated lines, without a window\n"
            "  --notify         show one desktop notification naming the events of the\n"
            "                   next N days (default 7); needs the session bus only\n"
+           "  --import FILE    add the records of a vCard or CSV file to the table as\n"
+           "                   one batch and print what was added and skipped\n"
+           "  --export FILE    write the table as iCalendar, vCard or CSV; for .ics,\n"
+           "                   --ages YEARS writes one event per occurrence with the\n"
+           "                   age for YEARS years, --remind DAYS adds a reminder\n"
            "  --help           show this text\n"
            "  --version        show the program's version\n";
 }

@@ -53,13 +53,14 @@ QString CaptionOf(TMessageKind kind) {
 }
 
 TMessageAnswer ShowOnScreen(TMessageKind kind, const std::string& text, TMessageButtons buttons,
-                            QWidget* parent) {
+                            QWidget* parent, const std::string& details) {
     if (parent == nullptr) parent = QApplication::activeWindow();
     // Lines of a message are joined by a carriage return; a label breaks
     // lines at line feeds only.
     QString shown = QString::fromStdString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(IconOf(kind), CaptionOf(kind), shown, QMessageBox::NoButton, parent);
+    if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     switch (buttons) {
         case TMessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case TMessageButtons::YesNo:
@@ -83,13 +84,12 @@ TMessageAnswer ShowOnScreen(TMessageKind kind, const std::string& text, TMessage
     return TMessageAnswer::Ok;
 }
 
-}  // namespace
-
-TMessageAnswer ShowMessageBox(TMessageKind kind, const std::string& text, TMessageButtons buttons,
-                              QWidget* parent) {
+// A box with or without details, on screen or to the test hooks.
+TMessageAnswer ShowBox(TMessageKind kind, const std::string& text, TMessageButtons buttons, QWidget* parent,
+                       const std::string& details) {
     Seam& s = seam();
-    if (!s.testMode) return ShowOnScreen(kind, text, buttons, parent);
-    TShownMessage message{kind, text, buttons};
+    if (!s.testMode) return ShowOnScreen(kind, text, buttons, parent, details);
+    TShownMessage message{kind, text, buttons, details};
     s.shown.push_back(message);
     if (!s.answers.empty()) {
         TMessageAnswer answer = s.answers.front();
@@ -97,6 +97,17 @@ TMessageAnswer ShowMessageBox(TMessageKind kind, const std::string& text, TMessa
         return answer;
     }
     return s.handler ? s.handler(message) : FirstButton(buttons);
+}
+
+}  // namespace
+
+TMessageAnswer ShowMessageBox(TMessageKind kind, const std::string& text, TMessageButtons buttons,
+                              QWidget* parent) {
+    return ShowBox(kind, text, buttons, parent, {});
+}
+
+void ShowInformationWithDetails(const std::string& text, const std::string& details, QWidget* parent) {
+    ShowBox(TMessageKind::Information, text, TMessageButtons::Ok, parent, details);
 }
 
 void ShowPlainMessage(const std::string& text) { ShowMessageBox(TMessageKind::Plain, text); }

@@ -30,6 +30,7 @@ struct TShownMessage {
     TMessageKind kind;
     std::string text;
     TMessageButtons buttons;
+    std::string details = {};  // the box's "Show Details..." text; empty for none
 };
 
 // Shows a box and returns the button the user pressed. Closing the box
@@ -41,6 +42,9 @@ TMessageAnswer ShowMessageBox(TMessageKind kind, const std::string& text,
 void ShowPlainMessage(const std::string& text);
 void ShowErrorMessage(const std::string& text);
 void ShowInformation(const std::string& text);
+// An information box with OK whose "Show Details..." button unfolds `details`
+// (none when it is empty).
+void ShowInformationWithDetails(const std::string& text, const std::string& details, QWidget* parent = nullptr);
 // Confirmation with Yes and No: true for Yes.
 bool ConfirmYesNo(const std::string& text);
 // Confirmation with OK and Cancel: true for OK.

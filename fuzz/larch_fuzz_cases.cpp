@@ -16,7 +16,7 @@
 #include "engine/cursor/larch_table.h"
 #include "engine/tables/table_repair.h"
 #include "engine/tables/table_verify.h"
-#include "shell/csv_writer.h"
+#include "csv/csv_writer.h"
 
 namespace larch::fuzz {
 namespace {
@@ -125,7 +125,7 @@ private:
 void ReadFields(hollin::TDataSet& set) {
     for (int i = 0; i < set.FieldCount(); ++i) {
         hollin::TField& field = set.Fields()[i];
-        Refusable([&] { (void)shell::FieldText(field); });
+        Refusable([&] { (void)hollin::csv::FieldText(field); });
         Refusable([&] { (void)field.AsString(); });
     }
 }

@@ -5,7 +5,8 @@
 # run); inputs that crash land in fuzz-out/ at the top of the checkout. Keep
 # each such input as a regression case: JPEGs in tests/photo/fuzz_regressions/
 # (name it <what it broke>.jpg), SQL, filter and table inputs in
-# tests/query/fuzz_regressions/ as <what it broke>.sql, .filter or .tables.
+# tests/query/fuzz_regressions/ as <what it broke>.sql, .filter or .tables,
+# vCard inputs in tests/data/vcard_fuzz_regressions/ as <what it broke>.vcf.
 set -eu
 build=${1:?usage: sh fuzz/run.sh BUILD_FOLDER SECONDS}
 seconds=${2:-60}
@@ -34,3 +35,10 @@ mkdir -p "$sql" "$filter" "$tables"
 run sql_fuzzer "$sql" -max_len=512 -dict="$here/sql.dict"
 run filter_fuzzer "$filter" -max_len=256 -dict="$here/sql.dict"
 run table_files_fuzzer "$tables" -max_len=65536
+
+if [ -x "$build/fuzz/vcard_fuzzer" ]; then
+  corpus="$build/fuzz-corpus/vcard"
+  mkdir -p "$corpus"
+  [ -n "$(ls -A "$corpus")" ] || cp "$here/../tests/data/vcards/"*.vcf "$corpus/"
+  run vcard_fuzzer "$corpus" -max_len=16384 -dict="$here/vcard.dict"
+fi

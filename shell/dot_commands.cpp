@@ -12,18 +12,19 @@
 #include "engine/data/larch_scopes.h"
 #include "engine/files/engine_error.h"
 #include "engine/cursor/larch_session.h"
+#include "csv/csv_reader.h"
+#include "csv/csv_writer.h"
 #include "engine/cursor/larch_table.h"
 #include "engine/tables/table_repair.h"
 #include "engine/tables/table_verify.h"
 #include "shell/command_words.h"
-#include "shell/csv_reader.h"
-#include "shell/csv_writer.h"
 #include "shell/shell_context.h"
 #include "shell/table_schema.h"
 
 namespace larch::shell {
 
 using namespace hollin;
+using namespace hollin::csv;
 
 namespace {
 

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "shell/csv_writer.h"
+#include "csv/csv_writer.h"
 
 namespace larch::shell {
 
 using namespace hollin;
+using namespace hollin::csv;
 
 namespace {
 

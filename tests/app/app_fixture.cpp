@@ -62,7 +62,8 @@ bool HandleNextModal(const std::function<void(QDialog&)>& inspect, const std::fu
         poll->stop();
         handled = true;
         inspect(*dialog);
-        dialog->reject();
+        // A dialog the inspection accepted keeps its result.
+        if (dialog->isVisible()) dialog->reject();
     });
     poll->start(10);
     if (trigger) trigger();

@@ -39,7 +39,8 @@ protected:
 };
 
 // Runs trigger (which may open a modal dialog and wait in it), runs inspect
-// on the next modal dialog once it is shown and closes it. Returns whether
+// on the next modal dialog once it is shown and closes it (rejected unless
+// inspect closed it itself). Returns whether
 // one was shown within the time.
 bool HandleNextModal(const std::function<void(QDialog&)>& inspect, const std::function<void()>& trigger = {},
                      int timeoutMs = 2000);

@@ -33,6 +33,12 @@
 #include "views/frm_next_last_mo.h"
 #include "views/calendar_painter.h"
 #include "views/frm_upcoming.h"
+#include "views/frm_export_calendar.h"
+#include "controls/file_dialog.h"
+#include <QMessageBox>
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QRadioButton>
 
 namespace {
 
@@ -233,6 +239,29 @@ int main(int argc, char** argv) {
         WriteCalendarPdf(EventsOfYear(program->dm2->Larchtbl, year), year, program->dm2->Larchtbl.TableName(),
                          (out + "/calendar.pdf").toStdString());
         std::cout << (out + "/calendar.pdf").toStdString() << "\n";
+
+        // The calendar export's choices.
+        TfrmExportCalendar choices(program->frmMain.get());
+        choices.rbAges->setChecked(true);
+        choices.cbRemind->setChecked(true);
+        choices.show();
+        Save(choices, out + "/export-calendar.png");
+        choices.close();
+        // The import's result box with its details shown, as the seam shows it on screen.
+        TakeShownMessages();
+        SetNextFileAnswer(std::string(HOLLIN_SOURCE_DIR) + "/tests/data/vcards/broken.vcf");
+        program->frmMain->Import1->trigger();
+        const std::vector<TShownMessage> shown = TakeShownMessages();
+        if (!shown.empty()) {
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Information"),
+                            QString::fromStdString(shown.back().text), QMessageBox::Ok, program->frmMain.get());
+            box.setDetailedText(QString::fromStdString(shown.back().details));
+            box.show();
+            for (QAbstractButton* button : box.buttons()) {
+                if (box.buttonRole(button) == QMessageBox::ActionRole) button->click();
+            }
+            Save(box, out + "/import-result.png");
+        }
     }
     return 0;
 }

@@ -24,6 +24,7 @@ struct Layer {
 
 const Layer kLayers[] = {
     {"dataset/", 0},          // states, record buffers, fields, data sources and links
+    {"csv/", 0},              // CSV reading and writing over the dataset's fields
     {"engine/files/", 1},     // errors, the file handler, the journal, lock ranges
     {"engine/records/", 2},   // field types and descriptors, record images and their cache
     {"engine/index/", 3},     // index file, keys, pages, the B+-tree

@@ -63,6 +63,17 @@ void DefineEventTable(TLarchTable& table, bool restructure) {
     }
 }
 
+std::unique_ptr<TLarchTable> NewEventTable(const std::string& folder, const std::string& name) {
+    auto table = std::make_unique<TLarchTable>();
+    table->SetDatabaseName(folder);
+    table->SetTableName(name);
+    DefineEventTable(*table);
+    table->CreateTable();
+    table->SetIndexName("FirstName");
+    table->Open();
+    return table;
+}
+
 void CreateFilledEventTable(const std::string& folder, const std::vector<EventRow>& rows) {
     TLarchTable creator;
     creator.SetDatabaseName(folder);

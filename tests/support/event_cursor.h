@@ -25,6 +25,10 @@ struct EventRow {
 };
 void CreateFilledEventTable(const std::string& folder, const std::vector<EventRow>& rows);
 
+// Creates the event table "<folder>/<name>" and returns it open, shared, in
+// first-name order.
+std::unique_ptr<TLarchTable> NewEventTable(const std::string& folder, const std::string& name);
+
 // Inserts and posts one event record.
 void AddEvent(TLarchTable& table, const std::string& firstName, const std::string& lastName,
               const std::string& event = "Birthday", int32_t eventDate = 730000);

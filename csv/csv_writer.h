@@ -1,6 +1,8 @@
-// CSV output of the shell (RFC 4180) and the text form of field values.
+// CSV output (RFC 4180) and the text form of field values: the shell's
+// output and .export, and the program's CSV export.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -8,7 +10,7 @@
 
 #include "dataset/dataset.h"
 
-namespace larch::shell {
+namespace hollin::csv {
 
 // One field as RFC 4180 writes it: in double quotes (inner quotes doubled)
 // when it holds a comma, a double quote, a carriage return or a line feed.
@@ -26,4 +28,10 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // timestamp)": visible, and refused when read back by .import.
 std::optional<std::string> FieldText(const hollin::TField& field);
 
-}  // namespace larch::shell
+// Writes a header line of the field names and one line per record, from the
+// first record on, of every field but those leaveOut names; returns the
+// number of rows written.
+int WriteDataSet(hollin::TDataSet& dataSet, std::ostream& out,
+                 const std::function<bool(const hollin::TField&)>& leaveOut = {});
+
+}  // namespace hollin::csv

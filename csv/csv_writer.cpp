@@ -1,5 +1,5 @@
 // CSV output of the shell and the text form of field values.
-#include "shell/csv_writer.h"
+#include "csv/csv_writer.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,9 +7,8 @@
 
 #include "dataset/date_time.h"
 
-namespace larch::shell {
+namespace hollin::csv {
 
-using namespace hollin;
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -112,4 +111,23 @@ std::optional<std::string> FieldText(const TField& field) {
     }
 }
 
-}  // namespace larch::shell
+int WriteDataSet(TDataSet& dataSet, std::ostream& out, const std::function<bool(const TField&)>& leaveOut) {
+    std::vector<const TField*> fields;
+    for (int i = 0; i < dataSet.FieldCount(); ++i) {
+        const TField& field = dataSet.Fields()[i];
+        if (!leaveOut || !leaveOut(field)) fields.push_back(&field);
+    }
+    std::vector<std::string> names;
+    for (const TField* field : fields) names.push_back(field->FieldName());
+    out << CsvLine(names);
+    int rows = 0;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        std::vector<std::string> values;
+        for (const TField* field : fields) values.push_back(FieldText(*field).value_or(""));
+        out << CsvLine(values);
+        ++rows;
+    }
+    return rows;
+}
+
+}  // namespace hollin::csv

@@ -1,7 +1,7 @@
 // Reading CSV records for the shell's import.
-#include "shell/csv_reader.h"
+#include "csv/csv_reader.h"
 
-namespace larch::shell {
+namespace hollin::csv {
 
 bool CsvReader::Next(CsvRecord& record) {
     record = CsvRecord{};
@@ -56,4 +56,4 @@ bool CsvReader::Next(CsvRecord& record) {
     }
 }
 
-}  // namespace larch::shell
+}  // namespace hollin::csv

@@ -1,11 +1,11 @@
-// Reading CSV records (RFC 4180) for the shell's import.
+// Reading CSV records (RFC 4180): the shell's .import and the program's CSV import.
 #pragma once
 
 #include <istream>
 #include <string>
 #include <vector>
 
-namespace larch::shell {
+namespace hollin::csv {
 
 struct CsvRecord {
     int line = 0;  // the line the record starts on, from 1
@@ -28,4 +28,4 @@ private:
     int m_line = 0;
 };
 
-}  // namespace larch::shell
+}  // namespace hollin::csv
