@@ -45,7 +45,11 @@ protected:
     void EditingChanged() override { m_owner.UpdateButtons(); }
     void DataSetChanged() override { m_owner.UpdateButtons(); }
     void DataSetScrolled(int) override { m_owner.UpdateButtons(); }
-    void RecordChanged(hollin::TField*) override { m_owner.UpdateButtons(); }
+    // A field's new value moves nothing: the buttons (and the record number
+    // they are worked out from) stay as they are while the user types.
+    void RecordChanged(hollin::TField* field) override {
+        if (field == nullptr) m_owner.UpdateButtons();
+    }
 
 private:
     TDBNavigator& m_owner;

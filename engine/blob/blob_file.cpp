@@ -154,9 +154,8 @@ void TBlobFile::FlushBlocks(bool forceHeader) {
     // A write that left the blob file alone leaves its change count too:
     // other users reload their blobs only when it moves, and the file then
     // costs the write no sync.
-    const bool touched = m_headerChanged || m_blocksWritten || !m_cache.DirtyBlocks().empty();
-    WriteDirtyBlocks();
-    WriteHeader(forceHeader && touched);
+    WriteDirtyBlocks();  // sets m_blocksWritten when it wrote anything
+    WriteHeader(forceHeader && (m_headerChanged || m_blocksWritten));
 }
 
 void TBlobFile::DropCaches() { m_cache.Clear(); }

@@ -19,7 +19,9 @@
 // rollback puts back every region the write may have changed, whichever of
 // its pages reached the disk. A cut after 3 finds an invalid header and
 // table files that hold the whole write (step 2 finished before it). A sync
-// that fails is never taken for done: the write is rolled back. A journal with a valid header
+// that fails is never taken for done: the write is rolled back.
+//
+// A journal with a valid header
 // that is found when the table is next opened, read or written belongs to a
 // writer that died (or failed): its regions are put back and the files cut
 // to their original sizes, which returns the table to the state before that

@@ -178,6 +178,9 @@ std::vector<std::unique_ptr<TFileHandler>> HoldExclusively(const std::vector<TTa
             file->Open();
         } catch (const ELarchEngineError& e) {
             if (e.ErrorCode() == err::AccessDenied) RaiseEngineError(err::TableLocked, plan.front().target);
+            // A file this user may only read takes no write lock (11014);
+            // renaming it needs none, so the swap goes on as it always did.
+            if (e.ErrorCode() == err::InvalidHandle) continue;
             throw;
         }
         held.push_back(std::move(file));
